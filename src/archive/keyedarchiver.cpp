@@ -1,0 +1,1237 @@
+#include "archive/keyedarchiver.h"
+
+#include <plist/plist.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr uint64_t kArchiveVersion = 100000;
+// Seconds between 1970-01-01 and 2001-01-01, the epoch of archived dates.
+constexpr double kReferenceDateOffset = 978307200.0;
+
+const QStringList &arrayClasses()
+{
+    static const QStringList names{QStringLiteral("NSMutableArray"), QStringLiteral("NSArray"),
+                                   QStringLiteral("NSObject")};
+    return names;
+}
+
+plist_t newString(const QString &value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    return plist_new_string(utf8.constData());
+}
+
+// libplist 2.2 has no signed constructor: a negative value is stored as its
+// 64-bit two's complement, which binary property lists read back as signed.
+plist_t newInteger(int64_t value)
+{
+    return plist_new_uint(static_cast<uint64_t>(value));
+}
+
+QByteArray colorComponents(std::initializer_list<double> values)
+{
+    QByteArray text;
+    for (double v : values) {
+        if (!text.isEmpty())
+            text += ' ';
+        text += QString::number(v, 'g', QLocale::FloatingPointShortest).toLatin1();
+    }
+    text += '\0';
+    return text;
+}
+
+// Run-length table of an attributed string: pairs of (length, attribute
+// index), each a base-128 number with the high bit marking continuation.
+void appendVarint(QByteArray &out, uint64_t value)
+{
+    do {
+        uint8_t byte = value & 0x7f;
+        value >>= 7;
+        if (value)
+            byte |= 0x80;
+        out.append(char(byte));
+    } while (value);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Encoding
+
+struct KeyedArchiver::Private
+{
+    struct Frame
+    {
+        plist_t container; // dictionary of an object, or NS.objects array of a list
+        bool isList;
+        uint64_t uid;
+        QStringList classNames;
+    };
+
+    std::vector<plist_t> objects;
+    std::vector<Frame> frames;
+    plist_t top = nullptr;
+    std::unordered_map<const void *, uint64_t> encodedObjects;
+    QHash<QString, uint64_t> classUids;
+
+    Private()
+    {
+        objects.push_back(plist_new_string("$null"));
+        top = plist_new_dict();
+        frames.push_back(Frame{top, false, 0, {}});
+    }
+    ~Private()
+    {
+        for (plist_t node : objects)
+            if (node)
+                plist_free(node);
+        if (top)
+            plist_free(top);
+    }
+
+    uint64_t addObject(plist_t node)
+    {
+        objects.push_back(node);
+        return objects.size() - 1;
+    }
+    uint64_t reserveObject()
+    {
+        objects.push_back(nullptr);
+        return objects.size() - 1;
+    }
+
+    // Writes a value into the current object (under key) or list (appended).
+    void put(const char *key, plist_t node)
+    {
+        Frame &frame = frames.back();
+        if (frame.isList)
+            plist_array_append_item(frame.container, node);
+        else
+            plist_dict_set_item(frame.container, key, node);
+    }
+    void putReference(const char *key, uint64_t uid) { put(key, plist_new_uid(uid)); }
+    void putObject(const char *key, plist_t node) { putReference(key, addObject(node)); }
+
+    uint64_t classUid(const QStringList &names)
+    {
+        const auto it = classUids.constFind(names.first());
+        if (it != classUids.constEnd())
+            return *it;
+        plist_t description = plist_new_dict();
+        plist_dict_set_item(description, "$classname", newString(names.first()));
+        plist_t classes = plist_new_array();
+        for (const QString &name : names)
+            plist_array_append_item(classes, newString(name));
+        plist_dict_set_item(description, "$classes", classes);
+        const uint64_t uid = addObject(description);
+        classUids.insert(names.first(), uid);
+        return uid;
+    }
+
+    // A dictionary object of the given class, not yet placed anywhere.
+    plist_t newClassDict(const QStringList &names)
+    {
+        plist_t dict = plist_new_dict();
+        plist_dict_set_item(dict, "$class", plist_new_uid(classUid(names)));
+        return dict;
+    }
+
+    uint64_t stringUid(const QString &value) { return addObject(newString(value)); }
+
+    uint64_t colorUid(const Color &color)
+    {
+        static const QStringList names{QStringLiteral("NSColor"), QStringLiteral("NSObject")};
+        plist_t dict = newClassDict(names);
+        plist_dict_set_item(dict, "NSColorSpace", newInteger(1));
+        const QByteArray rgb = colorComponents({color.red(), color.green(), color.blue(), color.alpha()});
+        plist_dict_set_item(dict, "NSRGB", plist_new_data(rgb.constData(), uint64_t(rgb.size())));
+        return addObject(dict);
+    }
+
+    uint64_t stringDictionaryUid(const QStringList &keys, const std::vector<uint64_t> &valueUids,
+                                 bool isMutable)
+    {
+        static const QStringList mutableNames{QStringLiteral("NSMutableDictionary"),
+                                              QStringLiteral("NSDictionary"), QStringLiteral("NSObject")};
+        static const QStringList names{QStringLiteral("NSDictionary"), QStringLiteral("NSObject")};
+        const uint64_t uid = reserveObject();
+        plist_t keyArray = plist_new_array();
+        plist_t valueArray = plist_new_array();
+        for (size_t i = 0; i < valueUids.size(); ++i) {
+            plist_array_append_item(keyArray, plist_new_uid(stringUid(keys[qsizetype(i)])));
+            plist_array_append_item(valueArray, plist_new_uid(valueUids[i]));
+        }
+        plist_t dict = newClassDict(isMutable ? mutableNames : names);
+        plist_dict_set_item(dict, "NS.keys", keyArray);
+        plist_dict_set_item(dict, "NS.objects", valueArray);
+        objects[uid] = dict;
+        return uid;
+    }
+
+    uint64_t attributesUid(const TextAttributes &attributes)
+    {
+        QStringList keys;
+        std::vector<uint64_t> values;
+        if (attributes.color) {
+            keys << QStringLiteral("NSColor");
+            values.push_back(colorUid(*attributes.color));
+        }
+        if (attributes.font) {
+            static const QStringList names{QStringLiteral("NSFont"), QStringLiteral("NSObject")};
+            plist_t font = newClassDict(names);
+            plist_dict_set_item(font, "NSName", plist_new_uid(stringUid(attributes.font->name)));
+            plist_dict_set_item(font, "NSSize", plist_new_real(attributes.font->pointSize));
+            plist_dict_set_item(font, "NSfFlags", newInteger(16));
+            keys << QStringLiteral("NSFont");
+            values.push_back(addObject(font));
+        }
+        if (!attributes.link.isEmpty()) {
+            keys << QStringLiteral("NSLink");
+            values.push_back(stringUid(attributes.link));
+        }
+        if (attributes.alignment != TextAlignment::Natural) {
+            static const QStringList names{QStringLiteral("NSParagraphStyle"), QStringLiteral("NSObject")};
+            plist_t style = newClassDict(names);
+            plist_dict_set_item(style, "NSAlignment", newInteger(int(attributes.alignment)));
+            keys << QStringLiteral("NSParagraphStyle");
+            values.push_back(addObject(style));
+        }
+        if (attributes.underline) {
+            keys << QStringLiteral("NSUnderline");
+            values.push_back(addObject(newInteger(1)));
+        }
+        return stringDictionaryUid(keys, values, false);
+    }
+
+    uint64_t styledTextUid(const StyledText &text)
+    {
+        static const QStringList names{QStringLiteral("NSAttributedString"), QStringLiteral("NSObject")};
+        const uint64_t uid = reserveObject();
+        plist_t dict = newClassDict(names);
+        plist_dict_set_item(dict, "NSString", plist_new_uid(stringUid(text.text())));
+        const auto &runs = text.runs();
+        if (runs.size() <= 1) {
+            const TextAttributes attributes = runs.isEmpty() ? TextAttributes{} : runs.first().attributes;
+            plist_dict_set_item(dict, "NSAttributes", plist_new_uid(attributesUid(attributes)));
+        } else {
+            // Several runs: an array of distinct attribute dictionaries plus
+            // the run table that points into it.
+            QList<TextAttributes> distinct;
+            QByteArray info;
+            for (const StyledRun &run : runs) {
+                qsizetype index = distinct.indexOf(run.attributes);
+                if (index < 0) {
+                    index = distinct.size();
+                    distinct.append(run.attributes);
+                }
+                appendVarint(info, uint64_t(run.length));
+                appendVarint(info, uint64_t(index));
+            }
+            const uint64_t arrayUid = reserveObject();
+            plist_t array = plist_new_array();
+            for (const TextAttributes &attributes : distinct)
+                plist_array_append_item(array, plist_new_uid(attributesUid(attributes)));
+            static const QStringList arrayNames{QStringLiteral("NSArray"), QStringLiteral("NSObject")};
+            plist_t arrayDict = newClassDict(arrayNames);
+            plist_dict_set_item(arrayDict, "NS.objects", array);
+            objects[arrayUid] = arrayDict;
+            plist_dict_set_item(dict, "NSAttributes", plist_new_uid(arrayUid));
+            plist_dict_set_item(dict, "NSAttributeInfo",
+                                plist_new_uid(addObject(plist_new_data(info.constData(), uint64_t(info.size())))));
+        }
+        objects[uid] = dict;
+        return uid;
+    }
+};
+
+KeyedArchiver::KeyedArchiver() : d(std::make_unique<Private>()) {}
+KeyedArchiver::~KeyedArchiver() = default;
+
+void KeyedArchiver::encodeIntNumber(const char *key, int64_t value)
+{
+    d->putObject(key, newInteger(value));
+}
+
+void KeyedArchiver::encodeBoolNumber(const char *key, bool value)
+{
+    d->putObject(key, newInteger(value ? 1 : 0));
+}
+
+void KeyedArchiver::encodeFloatNumber(const char *key, float value)
+{
+    d->putObject(key, plist_new_real(double(value)));
+}
+
+void KeyedArchiver::encodeDoubleNumber(const char *key, double value)
+{
+    d->putObject(key, plist_new_real(value));
+}
+
+void KeyedArchiver::encodeBool(const char *key, bool value)
+{
+    d->put(key, plist_new_bool(value ? 1 : 0));
+}
+
+void KeyedArchiver::encodeInt32(const char *key, int32_t value)
+{
+    d->put(key, newInteger(value));
+}
+
+void KeyedArchiver::encodeNull(const char *key)
+{
+    d->putReference(key, 0);
+}
+
+void KeyedArchiver::encodeString(const char *key, const QString &value)
+{
+    if (value.isNull())
+        encodeNull(key);
+    else
+        d->putReference(key, d->stringUid(value));
+}
+
+void KeyedArchiver::encodeData(const char *key, const QByteArray &value)
+{
+    if (value.isNull())
+        encodeNull(key);
+    else
+        d->putObject(key, plist_new_data(value.constData(), uint64_t(value.size())));
+}
+
+void KeyedArchiver::encodeDate(const char *key, const std::optional<QDateTime> &value)
+{
+    if (!value || !value->isValid()) {
+        encodeNull(key);
+        return;
+    }
+    static const QStringList names{QStringLiteral("NSDate"), QStringLiteral("NSObject")};
+    plist_t dict = d->newClassDict(names);
+    const double seconds = double(value->toMSecsSinceEpoch()) / 1000.0 - kReferenceDateOffset;
+    plist_dict_set_item(dict, "NS.time", plist_new_real(seconds));
+    d->putObject(key, dict);
+}
+
+void KeyedArchiver::encodeColor(const char *key, const std::optional<Color> &value)
+{
+    if (!value || !value->hasRgbForm())
+        encodeNull(key);
+    else
+        d->putReference(key, d->colorUid(*value));
+}
+
+void KeyedArchiver::encodeStyledText(const char *key, const std::optional<StyledText> &value)
+{
+    if (!value)
+        encodeNull(key);
+    else
+        d->putReference(key, d->styledTextUid(*value));
+}
+
+void KeyedArchiver::encodeStringDictionary(const char *key, const std::optional<QMap<QString, QString>> &value)
+{
+    if (!value) {
+        encodeNull(key);
+        return;
+    }
+    QStringList keys;
+    std::vector<uint64_t> values;
+    for (auto it = value->cbegin(); it != value->cend(); ++it) {
+        keys << it.key();
+        values.push_back(d->stringUid(it.value()));
+    }
+    d->putReference(key, d->stringDictionaryUid(keys, values, true));
+}
+
+void KeyedArchiver::encodeStringList(const char *key, const QStringList &value)
+{
+    beginList(key);
+    for (const QString &item : value)
+        encodeString(nullptr, item);
+    endList();
+}
+
+void KeyedArchiver::encodeImageData(const char *key, const QByteArray &encodedImage)
+{
+    static const QStringList imageNames{QStringLiteral("NSImage"), QStringLiteral("NSObject")};
+    static const QStringList repNames{QStringLiteral("NSBitmapImageRep"), QStringLiteral("NSImageRep"),
+                                      QStringLiteral("NSObject")};
+    static const QStringList arrayNames{QStringLiteral("NSArray"), QStringLiteral("NSObject")};
+    const uint64_t imageUid = d->reserveObject();
+    plist_t rep = d->newClassDict(repNames);
+    plist_dict_set_item(rep, "NSTIFFRepresentation",
+                        plist_new_uid(d->addObject(plist_new_data(encodedImage.constData(),
+                                                                  uint64_t(encodedImage.size())))));
+    const uint64_t repUid = d->addObject(rep);
+    plist_t inner = d->newClassDict(arrayNames);
+    plist_t innerItems = plist_new_array();
+    plist_array_append_item(innerItems, plist_new_uid(d->addObject(newInteger(0))));
+    plist_array_append_item(innerItems, plist_new_uid(repUid));
+    plist_dict_set_item(inner, "NS.objects", innerItems);
+    plist_t outer = d->newClassDict(arrayNames);
+    plist_t outerItems = plist_new_array();
+    plist_array_append_item(outerItems, plist_new_uid(d->addObject(inner)));
+    plist_dict_set_item(outer, "NS.objects", outerItems);
+    plist_t image = d->newClassDict(imageNames);
+    plist_dict_set_item(image, "NSReps", plist_new_uid(d->addObject(outer)));
+    d->objects[imageUid] = image;
+    d->putReference(key, imageUid);
+}
+
+bool KeyedArchiver::beginObject(const char *key, const void *identity, const QStringList &classNames)
+{
+    Q_ASSERT(!classNames.isEmpty());
+    const auto known = d->encodedObjects.find(identity);
+    if (known != d->encodedObjects.end()) {
+        d->putReference(key, known->second);
+        return false;
+    }
+    const uint64_t uid = d->reserveObject();
+    d->encodedObjects.emplace(identity, uid);
+    d->putReference(key, uid);
+    d->frames.push_back(Private::Frame{plist_new_dict(), false, uid, classNames});
+    return true;
+}
+
+void KeyedArchiver::endObject()
+{
+    Q_ASSERT(d->frames.size() > 1 && !d->frames.back().isList);
+    Private::Frame frame = d->frames.back();
+    d->frames.pop_back();
+    plist_dict_set_item(frame.container, "$class", plist_new_uid(d->classUid(frame.classNames)));
+    d->objects[frame.uid] = frame.container;
+}
+
+void KeyedArchiver::beginList(const char *key)
+{
+    const uint64_t uid = d->reserveObject();
+    d->putReference(key, uid);
+    d->frames.push_back(Private::Frame{plist_new_array(), true, uid, arrayClasses()});
+}
+
+void KeyedArchiver::endList()
+{
+    Q_ASSERT(d->frames.size() > 1 && d->frames.back().isList);
+    Private::Frame frame = d->frames.back();
+    d->frames.pop_back();
+    plist_t dict = d->newClassDict(frame.classNames);
+    plist_dict_set_item(dict, "NS.objects", frame.container);
+    d->objects[frame.uid] = dict;
+}
+
+QByteArray KeyedArchiver::finishEncoding()
+{
+    Q_ASSERT(d->frames.size() == 1);
+    plist_t archive = plist_new_dict();
+    plist_dict_set_item(archive, "$version", newInteger(int64_t(kArchiveVersion)));
+    plist_t objects = plist_new_array();
+    for (plist_t &node : d->objects) {
+        plist_array_append_item(objects, node ? node : plist_new_string("$null"));
+        node = nullptr; // now owned by the array
+    }
+    plist_dict_set_item(archive, "$objects", objects);
+    plist_dict_set_item(archive, "$archiver", plist_new_string("NSKeyedArchiver"));
+    plist_dict_set_item(archive, "$top", d->top);
+    d->top = nullptr;
+    d->objects.clear();
+
+    char *bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(archive, &bytes, &length);
+    QByteArray result(bytes, qsizetype(length));
+    plist_to_bin_free(bytes);
+    plist_free(archive);
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// Decoding
+
+namespace {
+
+const char *typeName(plist_t node)
+{
+    if (!node)
+        return "nothing";
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: return "a boolean";
+    case PLIST_UINT: return "an integer";
+    case PLIST_REAL: return "a real number";
+    case PLIST_STRING: return "a string";
+    case PLIST_ARRAY: return "an array";
+    case PLIST_DICT: return "a dictionary";
+    case PLIST_DATE: return "a date";
+    case PLIST_DATA: return "data";
+    case PLIST_KEY: return "a key";
+    case PLIST_UID: return "a reference";
+    default: return "an unknown value";
+    }
+}
+
+QString stringOf(plist_t node)
+{
+    uint64_t length = 0;
+    const char *text = plist_get_string_ptr(node, &length);
+    if (!text)
+        return QString();
+    QString result = QString::fromUtf8(text, qsizetype(length));
+    if (result.isNull())
+        result = QStringLiteral("");
+    return result;
+}
+
+bool stringEquals(plist_t node, const char *text)
+{
+    return node && plist_get_node_type(node) == PLIST_STRING && plist_string_val_compare(node, text) == 0;
+}
+
+std::vector<double> parseComponents(const QByteArray &bytes)
+{
+    std::vector<double> values;
+    const QByteArray text = bytes.left(bytes.indexOf('\0') < 0 ? bytes.size() : bytes.indexOf('\0'));
+    for (const QByteArray &part : text.simplified().split(' ')) {
+        bool ok = false;
+        const double v = part.toDouble(&ok);
+        if (ok)
+            values.push_back(v);
+    }
+    return values;
+}
+
+} // namespace
+
+struct KeyedUnarchiver::Private
+{
+    struct Frame
+    {
+        plist_t dict = nullptr;           // object being decoded
+        std::vector<plist_t> listItems;   // for a list: its item references
+        plist_t currentItem = nullptr;
+        bool isList = false;
+    };
+
+    plist_t root = nullptr;
+    plist_t top = nullptr;
+    std::vector<plist_t> objects;
+    std::vector<Frame> frames;
+    std::unordered_map<uint64_t, std::shared_ptr<void>> cache;
+    std::unordered_map<uint64_t, bool> inProgress;
+    QString error;
+    // Guards against archives built to make decoding explode: every composite
+    // value visited costs one step.
+    int64_t budget = 0;
+
+    static constexpr size_t kMaxDepth = 64;
+
+    ~Private()
+    {
+        if (root)
+            plist_free(root);
+    }
+
+    void fail(const QString &message)
+    {
+        if (error.isEmpty())
+            error = message;
+    }
+
+    bool spend(int64_t steps = 1)
+    {
+        budget -= steps;
+        if (budget < 0) {
+            fail(QStringLiteral("the archive is too complex to read (it refers to the same data too often)"));
+            return false;
+        }
+        return true;
+    }
+
+    plist_t rawValue(const char *key) const
+    {
+        if (frames.empty())
+            return nullptr;
+        const Frame &frame = frames.back();
+        if (frame.isList)
+            return std::strcmp(key, kListItemKey) == 0 ? frame.currentItem : nullptr;
+        return frame.dict ? plist_dict_get_item(frame.dict, key) : nullptr;
+    }
+
+    // Follows a UID to its object. A missing key and "$null" both give null.
+    plist_t resolve(plist_t node, const char *key)
+    {
+        if (!node || plist_get_node_type(node) != PLIST_UID)
+            return node;
+        uint64_t uid = 0;
+        plist_get_uid_val(node, &uid);
+        if (uid >= objects.size()) {
+            fail(QStringLiteral("the value of \"%1\" refers to object %2, but the archive has only %3 objects")
+                     .arg(QString::fromUtf8(key)).arg(uid).arg(objects.size()));
+            return nullptr;
+        }
+        if (uid == 0)
+            return nullptr;
+        return objects[uid];
+    }
+
+    plist_t value(const char *key) { return resolve(rawValue(key), key); }
+
+    plist_t member(plist_t dict, const char *key)
+    {
+        if (!dict || plist_get_node_type(dict) != PLIST_DICT)
+            return nullptr;
+        return resolve(plist_dict_get_item(dict, key), key);
+    }
+
+    QString classNameOf(plist_t dict)
+    {
+        plist_t description = member(dict, "$class");
+        plist_t name = member(description, "$classname");
+        return name && plist_get_node_type(name) == PLIST_STRING ? stringOf(name) : QString();
+    }
+
+    bool isKindOf(plist_t dict, const QString &className)
+    {
+        plist_t description = member(dict, "$class");
+        if (!description)
+            return false;
+        plist_t name = member(description, "$classname");
+        if (name && plist_get_node_type(name) == PLIST_STRING && stringOf(name) == className)
+            return true;
+        plist_t classes = member(description, "$classes");
+        if (classes && plist_get_node_type(classes) == PLIST_ARRAY) {
+            const uint32_t count = plist_array_get_size(classes);
+            for (uint32_t i = 0; i < count && i < 64; ++i) {
+                plist_t entry = resolve(plist_array_get_item(classes, i), "$classes");
+                if (entry && plist_get_node_type(entry) == PLIST_STRING && stringOf(entry) == className)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    void wrongKind(const char *key, const char *expected, plist_t found)
+    {
+        fail(QStringLiteral("the value of \"%1\" should be %2, but it is %3")
+                 .arg(QString::fromUtf8(key), QLatin1String(expected), QLatin1String(typeName(found))));
+    }
+
+    // The items of an NSArray-like object (its NS.objects), as references.
+    bool arrayItems(plist_t dict, const char *key, std::vector<plist_t> &items)
+    {
+        items.clear();
+        plist_t array = dict && plist_get_node_type(dict) == PLIST_DICT ? plist_dict_get_item(dict, "NS.objects")
+                                                                           : nullptr;
+        if (dict && plist_get_node_type(dict) == PLIST_ARRAY)
+            array = dict; // a plain array is tolerated as well
+        if (!array || plist_get_node_type(array) != PLIST_ARRAY) {
+            wrongKind(key, "a list", dict);
+            return false;
+        }
+        const uint32_t count = plist_array_get_size(array);
+        if (!spend(count))
+            return false;
+        items.reserve(count);
+        plist_array_iter it = nullptr;
+        plist_array_new_iter(array, &it);
+        plist_t item = nullptr;
+        do {
+            item = nullptr;
+            plist_array_next_item(array, it, &item);
+            if (item)
+                items.push_back(item);
+        } while (item);
+        free(it);
+        return true;
+    }
+
+    QString decodeStringNode(plist_t node, const char *key)
+    {
+        if (!node)
+            return QString();
+        if (plist_get_node_type(node) == PLIST_STRING)
+            return stringOf(node);
+        if (plist_get_node_type(node) == PLIST_DICT) {
+            // NSString / NSMutableString objects keep their characters in NS.string.
+            plist_t inner = member(node, "NS.string");
+            if (inner && plist_get_node_type(inner) == PLIST_STRING)
+                return stringOf(inner);
+            // An NSURL: its relative part.
+            plist_t relative = member(node, "NS.relative");
+            if (relative && plist_get_node_type(relative) == PLIST_STRING)
+                return stringOf(relative);
+        }
+        wrongKind(key, "a string", node);
+        return QString();
+    }
+
+    std::optional<Color> decodeColorNode(plist_t node, const char *key)
+    {
+        if (!node)
+            return std::nullopt;
+        if (plist_get_node_type(node) != PLIST_DICT) {
+            wrongKind(key, "a colour", node);
+            return std::nullopt;
+        }
+        int64_t space = 0;
+        plist_t spaceNode = member(node, "NSColorSpace");
+        if (spaceNode && plist_get_node_type(spaceNode) == PLIST_UINT) {
+            uint64_t v = 0;
+            plist_get_uint_val(spaceNode, &v);
+            space = int64_t(v);
+        }
+        auto components = [&](const char *name) {
+            plist_t data = member(node, name);
+            if (!data || plist_get_node_type(data) != PLIST_DATA)
+                return std::vector<double>{};
+            uint64_t length = 0;
+            const char *bytes = plist_get_data_ptr(data, &length);
+            return parseComponents(QByteArray(bytes, qsizetype(std::min<uint64_t>(length, 4096))));
+        };
+        switch (space) {
+        case 1:
+        case 2: {
+            const auto c = components("NSRGB");
+            if (c.size() >= 3)
+                return Color(c[0], c[1], c[2], c.size() >= 4 ? c[3] : 1.0);
+            break;
+        }
+        case 3:
+        case 4: {
+            const auto c = components("NSWhite");
+            if (!c.empty())
+                return Color(c[0], c[0], c[0], c.size() >= 2 ? c[1] : 1.0);
+            break;
+        }
+        case 5: {
+            const auto c = components("NSCMYK");
+            if (c.size() >= 4) {
+                const double k = c[3];
+                return Color((1 - c[0]) * (1 - k), (1 - c[1]) * (1 - k), (1 - c[2]) * (1 - k),
+                             c.size() >= 5 ? c[4] : 1.0);
+            }
+            break;
+        }
+        default:
+            return Color::withoutRgbForm();
+        }
+        fail(QStringLiteral("the colour under \"%1\" has no readable components").arg(QString::fromUtf8(key)));
+        return std::nullopt;
+    }
+
+    TextAttributes decodeAttributes(plist_t dict)
+    {
+        TextAttributes attributes;
+        if (!dict)
+            return attributes;
+        std::vector<plist_t> keys, values;
+        plist_t keyArray = plist_get_node_type(dict) == PLIST_DICT ? plist_dict_get_item(dict, "NS.keys") : nullptr;
+        if (!keyArray) {
+            fail(QStringLiteral("text attributes are not a dictionary"));
+            return attributes;
+        }
+        const bool ok = arrayItems(keyArray, "NS.keys", keys) && arrayItems(dict, "NS.objects", values);
+        if (!ok)
+            return attributes;
+        if (keys.size() != values.size()) {
+            fail(QStringLiteral("text attributes have %1 keys but %2 values").arg(keys.size()).arg(values.size()));
+            return attributes;
+        }
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const QString name = decodeStringNode(resolve(keys[i], "NS.keys"), "NS.keys");
+            plist_t v = resolve(values[i], "NS.objects");
+            if (name == QLatin1String("NSFont")) {
+                TextFont font;
+                font.name = decodeStringNode(member(v, "NSName"), "NSName");
+                plist_t size = member(v, "NSSize");
+                if (size && plist_get_node_type(size) == PLIST_REAL)
+                    plist_get_real_val(size, &font.pointSize);
+                attributes.font = font;
+            } else if (name == QLatin1String("NSColor")) {
+                attributes.color = decodeColorNode(v, "NSColor");
+            } else if (name == QLatin1String("NSUnderline")) {
+                uint64_t u = 0;
+                if (v && plist_get_node_type(v) == PLIST_UINT)
+                    plist_get_uint_val(v, &u);
+                attributes.underline = u != 0;
+            } else if (name == QLatin1String("NSLink")) {
+                attributes.link = decodeStringNode(v, "NSLink");
+            } else if (name == QLatin1String("NSParagraphStyle")) {
+                plist_t alignment = member(v, "NSAlignment");
+                uint64_t a = 4;
+                if (alignment && plist_get_node_type(alignment) == PLIST_UINT)
+                    plist_get_uint_val(alignment, &a);
+                attributes.alignment = a <= 4 ? TextAlignment(a) : TextAlignment::Natural;
+            }
+        }
+        return attributes;
+    }
+};
+
+KeyedUnarchiver::KeyedUnarchiver() : d(std::make_unique<Private>()) {}
+KeyedUnarchiver::~KeyedUnarchiver() = default;
+
+bool KeyedUnarchiver::open(const QByteArray &data)
+{
+    if (d->root) {
+        plist_free(d->root);
+        d->root = nullptr;
+    }
+    d->objects.clear();
+    d->frames.clear();
+    d->cache.clear();
+    d->error.clear();
+    if (data.isEmpty()) {
+        d->fail(QStringLiteral("the file is empty"));
+        return false;
+    }
+    if (data.size() > 0x7fffffff) {
+        d->fail(QStringLiteral("the file is too large"));
+        return false;
+    }
+    if (data.startsWith("bplist00"))
+        plist_from_bin(data.constData(), uint32_t(data.size()), &d->root);
+    else if (data.trimmed().startsWith("<?xml") || data.trimmed().startsWith("<plist"))
+        plist_from_xml(data.constData(), uint32_t(data.size()), &d->root);
+    if (!d->root) {
+        d->fail(QStringLiteral("the file is not a property list, or it is damaged or truncated"));
+        return false;
+    }
+    if (plist_get_node_type(d->root) != PLIST_DICT) {
+        d->fail(QStringLiteral("the property list is not a keyed archive (its top level is not a dictionary)"));
+        return false;
+    }
+    if (!stringEquals(plist_dict_get_item(d->root, "$archiver"), "NSKeyedArchiver")) {
+        d->fail(QStringLiteral("the property list is not a keyed archive (no \"$archiver\")"));
+        return false;
+    }
+    plist_t objects = plist_dict_get_item(d->root, "$objects");
+    d->top = plist_dict_get_item(d->root, "$top");
+    if (!objects || plist_get_node_type(objects) != PLIST_ARRAY || !d->top
+        || plist_get_node_type(d->top) != PLIST_DICT) {
+        d->fail(QStringLiteral("the keyed archive lacks \"$objects\" or \"$top\""));
+        return false;
+    }
+    const uint32_t count = plist_array_get_size(objects);
+    d->objects.reserve(count);
+    plist_array_iter it = nullptr;
+    plist_array_new_iter(objects, &it);
+    plist_t item = nullptr;
+    do {
+        item = nullptr;
+        plist_array_next_item(objects, it, &item);
+        if (item)
+            d->objects.push_back(item);
+    } while (item);
+    free(it);
+    if (d->objects.empty()) {
+        d->fail(QStringLiteral("the keyed archive has no objects"));
+        return false;
+    }
+    d->budget = int64_t(d->objects.size()) * 16 + 1000000;
+    return true;
+}
+
+bool KeyedUnarchiver::hasError() const { return !d->error.isEmpty(); }
+QString KeyedUnarchiver::errorString() const { return d->error; }
+void KeyedUnarchiver::failWithError(const QString &message) { d->fail(message); }
+
+QString KeyedUnarchiver::currentClassName() const
+{
+    if (d->frames.empty() || d->frames.back().isList)
+        return QString();
+    return d->classNameOf(d->frames.back().dict);
+}
+
+bool KeyedUnarchiver::containsValueForKey(const char *key) const
+{
+    return d->rawValue(key) != nullptr;
+}
+
+int64_t KeyedUnarchiver::decodeInteger(const char *key)
+{
+    plist_t node = d->value(key);
+    if (!node)
+        return 0;
+    switch (plist_get_node_type(node)) {
+    case PLIST_UINT: {
+        uint64_t v = 0;
+        plist_get_uint_val(node, &v);
+        return static_cast<int64_t>(v);
+    }
+    case PLIST_REAL: {
+        double v = 0;
+        plist_get_real_val(node, &v);
+        if (!std::isfinite(v) || std::fabs(v) > 9.2e18)
+            return 0;
+        return static_cast<int64_t>(std::trunc(v));
+    }
+    case PLIST_BOOLEAN: {
+        uint8_t v = 0;
+        plist_get_bool_val(node, &v);
+        return v ? 1 : 0;
+    }
+    default:
+        d->wrongKind(key, "a number", node);
+        return 0;
+    }
+}
+
+bool KeyedUnarchiver::decodeBool(const char *key)
+{
+    plist_t node = d->value(key);
+    if (!node)
+        return false;
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t v = 0;
+        plist_get_bool_val(node, &v);
+        return v != 0;
+    }
+    case PLIST_UINT: {
+        uint64_t v = 0;
+        plist_get_uint_val(node, &v);
+        return v != 0;
+    }
+    case PLIST_REAL: {
+        double v = 0;
+        plist_get_real_val(node, &v);
+        return v != 0.0;
+    }
+    default:
+        d->wrongKind(key, "a number", node);
+        return false;
+    }
+}
+
+double KeyedUnarchiver::decodeDouble(const char *key)
+{
+    plist_t node = d->value(key);
+    if (!node)
+        return 0.0;
+    switch (plist_get_node_type(node)) {
+    case PLIST_REAL: {
+        double v = 0;
+        plist_get_real_val(node, &v);
+        return v;
+    }
+    case PLIST_UINT: {
+        uint64_t v = 0;
+        plist_get_uint_val(node, &v);
+        return double(static_cast<int64_t>(v));
+    }
+    case PLIST_BOOLEAN: {
+        uint8_t v = 0;
+        plist_get_bool_val(node, &v);
+        return v ? 1.0 : 0.0;
+    }
+    default:
+        d->wrongKind(key, "a number", node);
+        return 0.0;
+    }
+}
+
+QString KeyedUnarchiver::decodeString(const char *key)
+{
+    return d->decodeStringNode(d->value(key), key);
+}
+
+QByteArray KeyedUnarchiver::decodeData(const char *key)
+{
+    plist_t node = d->value(key);
+    if (!node)
+        return QByteArray();
+    if (plist_get_node_type(node) == PLIST_DICT)
+        node = d->member(node, "NS.data"); // NSData / NSMutableData objects
+    if (!node || plist_get_node_type(node) != PLIST_DATA) {
+        d->wrongKind(key, "data", node);
+        return QByteArray();
+    }
+    uint64_t length = 0;
+    const char *bytes = plist_get_data_ptr(node, &length);
+    QByteArray result(bytes ? bytes : "", qsizetype(length));
+    return result;
+}
+
+std::optional<QDateTime> KeyedUnarchiver::decodeDate(const char *key)
+{
+    plist_t node = d->value(key);
+    if (!node)
+        return std::nullopt;
+    double seconds = 0;
+    if (plist_get_node_type(node) == PLIST_DATE) {
+        int32_t sec = 0, usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        seconds = double(sec) + double(usec) / 1e6;
+    } else {
+        plist_t time = d->member(node, "NS.time");
+        if (!time || plist_get_node_type(time) != PLIST_REAL) {
+            d->wrongKind(key, "a date", node);
+            return std::nullopt;
+        }
+        plist_get_real_val(time, &seconds);
+    }
+    const double ms = (seconds + kReferenceDateOffset) * 1000.0;
+    if (!std::isfinite(ms) || std::fabs(ms) > 8.64e15) {
+        d->fail(QStringLiteral("the date under \"%1\" is out of range").arg(QString::fromUtf8(key)));
+        return std::nullopt;
+    }
+    return QDateTime::fromMSecsSinceEpoch(std::llround(ms), Qt::UTC);
+}
+
+std::optional<Color> KeyedUnarchiver::decodeColor(const char *key)
+{
+    return d->decodeColorNode(d->value(key), key);
+}
+
+std::optional<StyledText> KeyedUnarchiver::decodeStyledText(const char *key)
+{
+    plist_t node = d->value(key);
+    if (!node)
+        return std::nullopt;
+    if (plist_get_node_type(node) == PLIST_STRING)
+        return StyledText(stringOf(node));
+    if (plist_get_node_type(node) != PLIST_DICT) {
+        d->wrongKind(key, "styled text", node);
+        return std::nullopt;
+    }
+    const QString text = d->decodeStringNode(d->member(node, "NSString"), "NSString");
+    plist_t attributes = d->member(node, "NSAttributes");
+    plist_t info = d->member(node, "NSAttributeInfo");
+    StyledText result;
+    if (!info) {
+        result.append(text, d->decodeAttributes(attributes));
+        return result;
+    }
+    std::vector<plist_t> items;
+    if (!d->arrayItems(attributes, "NSAttributes", items))
+        return StyledText(text);
+    std::vector<TextAttributes> table;
+    table.reserve(items.size());
+    for (plist_t item : items)
+        table.push_back(d->decodeAttributes(d->resolve(item, "NSAttributes")));
+    if (plist_get_node_type(info) != PLIST_DATA) {
+        d->wrongKind("NSAttributeInfo", "data", info);
+        return StyledText(text);
+    }
+    uint64_t length = 0;
+    const auto *bytes = reinterpret_cast<const uint8_t *>(plist_get_data_ptr(info, &length));
+    uint64_t pos = 0;
+    auto readVarint = [&](uint64_t &out) {
+        out = 0;
+        for (int shift = 0; pos < length && shift < 64; shift += 7) {
+            const uint8_t b = bytes[pos++];
+            out |= uint64_t(b & 0x7f) << shift;
+            if (!(b & 0x80))
+                return true;
+        }
+        return false;
+    };
+    qsizetype offset = 0;
+    while (pos < length && offset < text.size()) {
+        uint64_t runLength = 0, index = 0;
+        if (!readVarint(runLength) || !readVarint(index) || index >= table.size()) {
+            d->fail(QStringLiteral("the styled text under \"%1\" has a damaged run table").arg(QString::fromUtf8(key)));
+            break;
+        }
+        const qsizetype take = qsizetype(std::min<uint64_t>(runLength, uint64_t(text.size() - offset)));
+        result.append(text.mid(offset, take), table[index]);
+        offset += take;
+    }
+    if (offset < text.size())
+        result.append(text.mid(offset));
+    return result;
+}
+
+std::optional<QMap<QString, QString>> KeyedUnarchiver::decodeStringDictionary(const char *key)
+{
+    plist_t node = d->value(key);
+    if (!node)
+        return std::nullopt;
+    if (plist_get_node_type(node) != PLIST_DICT || !plist_dict_get_item(node, "NS.keys")) {
+        d->wrongKind(key, "a dictionary", node);
+        return std::nullopt;
+    }
+    plist_t keyArray = plist_dict_get_item(node, "NS.keys");
+    plist_t valueArray = plist_dict_get_item(node, "NS.objects");
+    if (!valueArray || plist_get_node_type(keyArray) != PLIST_ARRAY
+        || plist_get_node_type(valueArray) != PLIST_ARRAY) {
+        d->wrongKind(key, "a dictionary", node);
+        return std::nullopt;
+    }
+    const uint32_t count = plist_array_get_size(keyArray);
+    if (count != plist_array_get_size(valueArray)) {
+        d->fail(QStringLiteral("the dictionary under \"%1\" has %2 keys but %3 values")
+                    .arg(QString::fromUtf8(key)).arg(count).arg(plist_array_get_size(valueArray)));
+        return std::nullopt;
+    }
+    std::vector<plist_t> keys, values;
+    const bool ok = d->arrayItems(keyArray, key, keys) && d->arrayItems(node, key, values);
+    QMap<QString, QString> result;
+    if (ok) {
+        for (size_t i = 0; i < keys.size() && i < values.size(); ++i) {
+            const QString k = d->decodeStringNode(d->resolve(keys[i], key), key);
+            const QString v = d->decodeStringNode(d->resolve(values[i], key), key);
+            if (!k.isNull() && !v.isNull())
+                result.insert(k, v);
+        }
+    }
+    if (!ok)
+        return std::nullopt;
+    return result;
+}
+
+std::optional<QStringList> KeyedUnarchiver::decodeStringList(const char *key)
+{
+    plist_t node = d->value(key);
+    if (!node)
+        return std::nullopt;
+    std::vector<plist_t> items;
+    if (!d->arrayItems(node, key, items))
+        return std::nullopt;
+    QStringList result;
+    result.reserve(qsizetype(items.size()));
+    for (plist_t item : items)
+        result << d->decodeStringNode(d->resolve(item, key), key);
+    return result;
+}
+
+QByteArray KeyedUnarchiver::decodeImageData(const char *key)
+{
+    // Walk the picture object's graph (representations inside arrays) for
+    // the first data blob: the encoded bitmap.
+    std::vector<plist_t> pending{d->value(key)};
+    int visited = 0;
+    while (!pending.empty() && visited < 256) {
+        plist_t node = pending.back();
+        pending.pop_back();
+        ++visited;
+        if (!node)
+            continue;
+        const plist_type type = plist_get_node_type(node);
+        if (type == PLIST_DATA) {
+            uint64_t length = 0;
+            const char *bytes = plist_get_data_ptr(node, &length);
+            if (length > 0)
+                return QByteArray(bytes, qsizetype(length));
+        } else if (type == PLIST_DICT) {
+            for (const char *name : {"NS.objects", "NSReps", "NSTIFFRepresentation", "NS.data"}) {
+                plist_t child = plist_dict_get_item(node, name);
+                if (!child)
+                    continue;
+                if (plist_get_node_type(child) == PLIST_ARRAY) {
+                    const uint32_t count = std::min<uint32_t>(plist_array_get_size(child), 64);
+                    for (uint32_t i = 0; i < count; ++i)
+                        pending.push_back(d->resolve(plist_array_get_item(child, i), key));
+                } else {
+                    pending.push_back(d->resolve(child, key));
+                }
+            }
+        }
+    }
+    return QByteArray();
+}
+
+bool KeyedUnarchiver::beginRoot()
+{
+    if (!d->top) {
+        d->fail(QStringLiteral("no archive is open"));
+        return false;
+    }
+    d->frames.clear();
+    d->frames.push_back(Private::Frame{d->top, {}, nullptr, false});
+    if (!plist_dict_get_item(d->top, "root")) {
+        d->fail(QStringLiteral("the keyed archive has no root object"));
+        return false;
+    }
+    return true;
+}
+
+void KeyedUnarchiver::endRoot()
+{
+    d->frames.clear();
+}
+
+KeyedUnarchiver::Begin KeyedUnarchiver::beginObject(const char *key, const QStringList &classNames, uint64_t &uid)
+{
+    plist_t ref = d->rawValue(key);
+    if (!ref)
+        return Begin::Absent;
+    if (plist_get_node_type(ref) != PLIST_UID) {
+        d->wrongKind(key, "a reference to an object", ref);
+        return Begin::Absent;
+    }
+    plist_get_uid_val(ref, &uid);
+    plist_t object = d->resolve(ref, key);
+    if (!object)
+        return Begin::Absent;
+    if (plist_get_node_type(object) != PLIST_DICT || !d->isKindOf(object, classNames.first())) {
+        const QString found = plist_get_node_type(object) == PLIST_DICT ? d->classNameOf(object) : QString();
+        d->fail(QStringLiteral("the value of \"%1\" should be a %2, but it is %3")
+                    .arg(QString::fromUtf8(key), classNames.first(),
+                         found.isEmpty() ? QLatin1String(typeName(object)) : QStringLiteral("a ") + found));
+        return Begin::Absent;
+    }
+    if (d->cache.count(uid))
+        return Begin::Cached;
+    if (d->inProgress.count(uid)) {
+        d->fail(QStringLiteral("the archive has a reference cycle through a %1").arg(classNames.first()));
+        return Begin::Absent;
+    }
+    if (d->frames.size() >= Private::kMaxDepth) {
+        d->fail(QStringLiteral("the archive nests objects too deeply"));
+        return Begin::Absent;
+    }
+    if (!d->spend())
+        return Begin::Absent;
+    d->inProgress.emplace(uid, true);
+    d->frames.push_back(Private::Frame{object, {}, nullptr, false});
+    return Begin::Decode;
+}
+
+void KeyedUnarchiver::endObject(uint64_t uid, std::shared_ptr<void> object)
+{
+    d->frames.pop_back();
+    d->inProgress.erase(uid);
+    if (object)
+        d->cache.emplace(uid, std::move(object));
+}
+
+std::shared_ptr<void> KeyedUnarchiver::cachedObject(uint64_t uid) const
+{
+    const auto it = d->cache.find(uid);
+    return it == d->cache.end() ? nullptr : it->second;
+}
+
+int KeyedUnarchiver::beginList(const char *key)
+{
+    plist_t node = d->value(key);
+    if (!node)
+        return -1;
+    if (d->frames.size() >= Private::kMaxDepth) {
+        d->fail(QStringLiteral("the archive nests objects too deeply"));
+        return -1;
+    }
+    Private::Frame frame;
+    frame.isList = true;
+    if (!d->arrayItems(node, key, frame.listItems))
+        return -1;
+    const int count = int(frame.listItems.size());
+    d->frames.push_back(std::move(frame));
+    return count;
+}
+
+bool KeyedUnarchiver::selectListItem(int index)
+{
+    Private::Frame &frame = d->frames.back();
+    if (!frame.isList || index < 0 || size_t(index) >= frame.listItems.size())
+        return false;
+    frame.currentItem = frame.listItems[size_t(index)];
+    return true;
+}
+
+void KeyedUnarchiver::endList()
+{
+    Q_ASSERT(!d->frames.empty() && d->frames.back().isList);
+    d->frames.pop_back();
+}
