@@ -1,6 +1,5 @@
 #include "util/color.h"
 
-#include <cmath>
 #include <cstdint>
 
 namespace {

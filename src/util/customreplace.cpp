@@ -1,0 +1,143 @@
+#include "util/customreplace.h"
+
+namespace {
+
+QString normalisedLineEnds(QString value)
+{
+    // Order matters: "\r\n" first, so it gives one line feed, not two.
+    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return value;
+}
+
+bool isKeptInFileName(char32_t ucs4)
+{
+    if (ucs4 == U'.' || ucs4 == U'-' || ucs4 == U'_')
+        return true;
+    switch (QChar::category(ucs4)) {
+    case QChar::Letter_Uppercase:
+    case QChar::Letter_Lowercase:
+    case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier:
+    case QChar::Letter_Other:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Number_DecimalDigit:
+    case QChar::Number_Letter:
+    case QChar::Number_Other:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+EscapeMode CustomReplace::escapeModeFromInt(int mode)
+{
+    switch (mode) {
+    case int(EscapeMode::Script):
+        return EscapeMode::Script;
+    case int(EscapeMode::Html):
+        return EscapeMode::Html;
+    default:
+        return EscapeMode::Plain;
+    }
+}
+
+QString CustomReplace::escaped(const QString &replacement, EscapeMode mode)
+{
+    QString value = normalisedLineEnds(replacement.isNull() ? QStringLiteral("") : replacement);
+    switch (mode) {
+    case EscapeMode::Html:
+        value.replace(QLatin1Char('"'), QStringLiteral("&quot;"));
+        value.replace(QLatin1Char('\''), QStringLiteral("&#39;"));
+        value.replace(QLatin1Char('\n'), QStringLiteral("<br />"));
+        break;
+    case EscapeMode::Script:
+        // Backslashes first: every later step inserts backslashes of its own.
+        value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        value.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+        // The HTML parser ends a script element at "</script" and changes
+        // state at "<!--" whatever the script's own quoting says; "\/" and
+        // "\!" read as "/" and "!" inside a script string.
+        value.replace(QStringLiteral("</"), QStringLiteral("<\\/"));
+        value.replace(QStringLiteral("<!--"), QStringLiteral("<\\!--"));
+        value.replace(QChar(0x2028), QStringLiteral("\\u2028"));
+        value.replace(QChar(0x2029), QStringLiteral("\\u2029"));
+        break;
+    case EscapeMode::Plain:
+        break;
+    }
+    return value;
+}
+
+QString CustomReplace::stringByCustomReplacingOccurrencesOfString(const QString &text,
+                                                                  const QString &target,
+                                                                  const QString &replacement,
+                                                                  EscapeMode mode)
+{
+    QString result = text;
+    // QString::replace would insert at every position for an empty target.
+    if (target.isEmpty() || result.isEmpty())
+        return result;
+    // QString::replace is literal, left to right, non-overlapping, and does
+    // not search the inserted text again.
+    result.replace(target, escaped(replacement, mode), Qt::CaseSensitive);
+    return result;
+}
+
+QString CustomReplace::stringByCustomReplacingOccurrencesOfString(const QString &text,
+                                                                  const QString &target,
+                                                                  const QString &replacement,
+                                                                  int mode)
+{
+    return stringByCustomReplacingOccurrencesOfString(text, target, replacement,
+                                                      escapeModeFromInt(mode));
+}
+
+QString CustomReplace::stringByCustomReplacingOccurrencesOfString(const QString &text,
+                                                                  const QString &target,
+                                                                  const QString &replacement)
+{
+    return stringByCustomReplacingOccurrencesOfString(text, target, replacement,
+                                                      EscapeMode::Plain);
+}
+
+QString CustomReplace::phpSingleQuoted(const QString &value)
+{
+    if (value.isNull())
+        return value;
+    QString result = value;
+    result.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    result.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return result;
+}
+
+QString CustomReplace::webSafe(const QString &text)
+{
+    if (text.isNull())
+        return QString();
+    QString result = QStringLiteral(""); // an empty name stays empty, not absent
+    result.reserve(text.size());
+    const auto units = QStringView(text);
+    qsizetype i = 0;
+    while (i < units.size()) {
+        const QChar c = units[i];
+        if (c.isHighSurrogate() && i + 1 < units.size() && units[i + 1].isLowSurrogate()) {
+            const char32_t ucs4 = QChar::surrogateToUcs4(c, units[i + 1]);
+            if (isKeptInFileName(ucs4))
+                result.append(units.mid(i, 2));
+            else
+                result.append(QLatin1Char('-'));
+            i += 2;
+            continue;
+        }
+        // A lone surrogate is category Cs and so becomes "-".
+        result.append(isKeptInFileName(c.unicode()) ? c : QLatin1Char('-'));
+        ++i;
+    }
+    return result;
+}

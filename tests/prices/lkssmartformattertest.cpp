@@ -1,0 +1,355 @@
+#include "prices/lkssmartformatter.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace {
+
+// Mirrors of the pattern templates the price functions fill: "%@" places are
+// filled with prefix, suffix, prefix, (decimal separator,) suffix, prefix,
+// suffix.
+const char *const kPriceTemplates[] = {
+    "%@#,##0%@;%@0%@;%@#,##0%@",
+    "%@#,##0.0%@;%@0%@0%@;%@#,##0.0%@",
+    "%@#,##0.00%@;%@0%@00%@;%@#,##0.00%@",
+    "%@#,##0.000%@;%@0%@000%@;%@#,##0.000%@",
+    "%@#,##0.0000%@;%@0%@0000%@;%@#,##0.0000%@",
+};
+const char *const kOptionTemplates[] = {
+    "+ %@#,##0%@;± %@0%@;- %@#,##0%@",
+    "+ %@#,##0.0%@;± %@0%@0%@;- %@#,##0.0%@",
+    "+ %@#,##0.00%@;± %@0%@00%@;- %@#,##0.00%@",
+    "+ %@#,##0.000%@;± %@0%@000%@;- %@#,##0.000%@",
+    "+ %@#,##0.0000%@;± %@0%@0000%@;- %@#,##0.0000%@",
+};
+
+struct Currency
+{
+    QString symbol;
+    bool shownOnLeft;
+    bool space;
+};
+
+struct Separators
+{
+    QString decimal;
+    QString thousand;
+};
+
+const Separators kSeparatorPairs[] = {{".", ","}, {",", "."}};
+
+int decimalsForIndex(int decimalNumberIndex)
+{
+    return decimalNumberIndex >= 0 && decimalNumberIndex <= 4 ? decimalNumberIndex : 2;
+}
+
+enum class PatternKind { Price, Option };
+
+QString currencyPattern(PatternKind kind, int decimalNumberIndex, const Currency &currency,
+                        const QString &decimalSeparator)
+{
+    const int decimals = decimalsForIndex(decimalNumberIndex);
+    QString symbol = currency.symbol;
+    if (kind == PatternKind::Price)
+        symbol.replace(QLatin1Char('.'), QChar(0x2024)).replace(QLatin1Char(','), QChar(0x201A));
+    const QString spacer = currency.space ? QStringLiteral(" ") : QString();
+    const QString prefix = currency.shownOnLeft ? symbol + spacer : QString();
+    const QString suffix = currency.shownOnLeft ? QString() : spacer + symbol;
+    const QStringList places = decimals == 0
+        ? QStringList{prefix, suffix, prefix, suffix, prefix, suffix}
+        : QStringList{prefix, suffix, prefix, decimalSeparator, suffix, prefix, suffix};
+    QString pattern = QString::fromUtf8(kind == PatternKind::Price ? kPriceTemplates[decimals]
+                                                                   : kOptionTemplates[decimals]);
+    for (const QString &place : places) {
+        const qsizetype at = pattern.indexOf(QStringLiteral("%@"));
+        pattern.replace(at, 2, place);
+    }
+    EXPECT_FALSE(pattern.contains(QStringLiteral("%@")));
+    return pattern;
+}
+
+LKSSmartFormatter formatter(const Separators &separators, const QString &format)
+{
+    LKSSmartFormatter f;
+    f.setDecimalSeparator(separators.decimal);
+    f.setThousandSeparator(separators.thousand);
+    f.setFormat(format);
+    return f;
+}
+
+const Separators kDot{".", ","};
+const Separators kComma{",", "."};
+
+TEST(LKSSmartFormatterPatterns, HelperBuildsTheDocumentedExamples)
+{
+    EXPECT_EQ(currencyPattern(PatternKind::Price, 2, {QString::fromUtf8("€"), false, true}, ","),
+              QString::fromUtf8("#,##0.00 €;0,00 €;#,##0.00 €"));
+    EXPECT_EQ(currencyPattern(PatternKind::Price, 0, {"$", true, false}, "."),
+              QStringLiteral("$#,##0;$0;$#,##0"));
+    EXPECT_EQ(currencyPattern(PatternKind::Option, 2, {QString::fromUtf8("€"), false, true}, ","),
+              QString::fromUtf8("+ #,##0.00 €;± 0,00 €;- #,##0.00 €"));
+    EXPECT_EQ(currencyPattern(PatternKind::Price, 7, {"$", true, false}, "."),
+              currencyPattern(PatternKind::Price, 2, {"$", true, false}, "."));
+    EXPECT_EQ(currencyPattern(PatternKind::Price, 1, {"Fr.", true, true}, "."),
+              QString::fromUtf8("Fr․ #,##0.0;Fr․ 0.0;Fr․ #,##0.0"));
+}
+
+struct FormatCase
+{
+    const char *name;
+    QString format;
+    Separators separators;
+    double number;
+    QString expected; // null: no text
+    double multiplier = 1.0;
+};
+
+void PrintTo(const FormatCase &c, std::ostream *os) { *os << c.name; }
+
+const QString kEuroPrice = QString::fromUtf8("#,##0.00 €;0,00 €;#,##0.00 €");
+const QString kEuroOption = QString::fromUtf8("+ #,##0.00 €;± 0,00 €;- #,##0.00 €");
+const QString kSignedWeight = QString::fromUtf8("+ #,##0.00;± 0.00;- #,##0.00");
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+const FormatCase kFormatCases[] = {
+    {"singleSegmentEuro", QString::fromUtf8("#,##0.00 €"), kComma, 1234.5, QString::fromUtf8("1.234,50 €")},
+    {"priceEuro", kEuroPrice, kComma, 1234.5, QString::fromUtf8("1.234,50 €")},
+    {"priceEuroZero", kEuroPrice, kComma, 0, QString::fromUtf8("0,00 €")},
+    {"priceNegativeShowsOnlyItsLiteral", kEuroPrice, kComma, -2, QString::fromUtf8("2,00 €")},
+    {"optionPositive", kEuroOption, kComma, 1.5, QString::fromUtf8("+ 1,50 €")},
+    {"optionZero", kEuroOption, kComma, 0, QString::fromUtf8("± 0,00 €")},
+    {"optionNegative", kEuroOption, kComma, -2, QString::fromUtf8("- 2,00 €")},
+    {"optionNearZeroIsZeroSegment", kEuroOption, kComma, -0.004, QString::fromUtf8("± 0,00 €")},
+    {"dollarNoDecimals", "$#,##0;$0;$#,##0", kDot, 1234.5, "$1,235"},
+    {"dollarRoundsUpIntoGroup", "$#,##0;$0;$#,##0", kDot, 999.5, "$1,000"},
+    {"dollarBelowHalfIsZero", "$#,##0;$0;$#,##0", kDot, 0.4, "$0"},
+    {"signedWeightPositive", kSignedWeight, kComma, 1.5, "+ 1,50"},
+    {"signedWeightZeroLiteral", kSignedWeight, kComma, 0, QString::fromUtf8("± 0.00")},
+    {"signedWeightNegative", kSignedWeight, kComma, -1234.5, "- 1.234,50"},
+    {"weight", "#,##0.00", kDot, 1234.5, "1,234.50"},
+    {"weightNegativeGetsMinus", "#,##0.00", kDot, -3.5, "-3.50"},
+    {"weightNoNegativeZero", "#,##0.00", kDot, -0.001, "0.00"},
+    {"itemCount", "#,##0", kDot, 12345, "12,345"},
+    {"itemCountHalfAwayFromZero", "#,##0", kDot, 2.5, "3"},
+    {"itemCountNegativeHalf", "#,##0", kDot, -2.5, "-3"},
+    {"percent", "0.00 %", kDot, 19, "19.00 %"},
+    {"percentMultiplier", "0 %", kDot, 0.19, "19 %", 100},
+    {"fourDecimals", "#,##0.0000", kDot, 12.5, "12.5000"},
+    {"roundsTypedTie", "0.00", kDot, 1.005, "1.01"},
+    {"roundCarries", "#,##0.00", kDot, 999999.995, "1,000,000.00"},
+    {"hugeNumber", "#,##0", kDot, 1e21, "1,000,000,000,000,000,000,000"},
+    {"priceSymbolLookAlike", QString::fromUtf8("Fr․ #,##0.00;Fr․ 0.00;Fr․ #,##0.00"), kDot, 5,
+     QString::fromUtf8("Fr․ 5.00")},
+    {"optionSymbolWithDotLeft", QString::fromUtf8("+ Fr.#,##0;± Fr.0;- Fr.#,##0"), kComma, -1234,
+     "- Fr.1.234"},
+    {"optionSymbolWithDotRight", QString::fromUtf8("+ #,##0.00Fr.;± 0.00Fr.;- #,##0.00Fr."), kDot, 1.5,
+     "+ 1.50Fr."},
+    {"optionSymbolWithCommaRight", QString::fromUtf8("+ #,##0 kr,;± 0 kr,;- #,##0 kr,"), kDot, 1234,
+     "+ 1,234 kr,"},
+    {"noFormat", "", kComma, -1234.25, "-1234,25"},
+    {"nanHasNoText", "#,##0.00", kDot, std::nan(""), QString()},
+    {"infinityHasNoText", "#,##0.00", kDot, -kInf, QString()},
+};
+
+class FormatTable : public testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatTable, Formats)
+{
+    const FormatCase &c = GetParam();
+    LKSSmartFormatter f = formatter(c.separators, c.format);
+    f.setMultiplier(c.multiplier);
+    const QString text = f.stringFromNumber(c.number);
+    EXPECT_EQ(text, c.expected);
+    EXPECT_EQ(text.isNull(), c.expected.isNull());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FormatTable, testing::ValuesIn(kFormatCases),
+                         [](const testing::TestParamInfo<FormatCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+struct ParseCase
+{
+    const char *name;
+    QString format;
+    Separators separators;
+    QString text;
+    std::optional<double> expected;
+};
+
+void PrintTo(const ParseCase &c, std::ostream *os) { *os << c.name; }
+
+const QString kFrancPrice = QString::fromUtf8("Fr․ #,##0.00;Fr․ 0.00;Fr․ #,##0.00");
+const QString kFrancOptionLeft = QString::fromUtf8("+ Fr.#,##0;± Fr.0;- Fr.#,##0");
+
+const ParseCase kParseCases[] = {
+    {"optionFullText", kEuroOption, kComma, QString::fromUtf8("+ 1,50 €"), 1.5},
+    {"optionNegativeText", kEuroOption, kComma, QString::fromUtf8("- 2,00 €"), -2},
+    {"optionZeroText", kEuroOption, kComma, QString::fromUtf8("± 0,00 €"), 0},
+    {"bareMinus", kEuroOption, kComma, "-2", -2},
+    {"typographicMinus", kEuroOption, kComma, QString::fromUtf8("−3,5 €"), -3.5},
+    {"bareNumber", kEuroOption, kComma, " 2 ", 2},
+    {"groupedWithoutSymbol", kEuroOption, kComma, "1.234,5", 1234.5},
+    {"symbolWithoutSpace", kEuroOption, kComma, QString::fromUtf8("2€"), 2},
+    {"wrongDecimalIsBadGrouping", kEuroOption, kComma, "1.5", std::nullopt},
+    {"twoDecimalSeparators", kEuroOption, kComma, "1,2,3", std::nullopt},
+    {"letters", kEuroOption, kComma, "abc", std::nullopt},
+    {"empty", kEuroOption, kComma, "", std::nullopt},
+    {"symbolOnly", kEuroOption, kComma, QString::fromUtf8("€"), std::nullopt},
+    {"doubleSign", kEuroOption, kComma, "--2", std::nullopt},
+    {"doubleSymbol", kEuroOption, kComma, QString::fromUtf8("2 € €"), std::nullopt},
+    {"unknownSymbol", kEuroOption, kComma, "2 USD", std::nullopt},
+    {"innerSpace", kEuroOption, kComma, "1 000", std::nullopt},
+    {"exponent", "#,##0.00", kDot, "1e3", std::nullopt},
+    {"tooLarge", "#,##0", kDot, QString(400, QLatin1Char('9')), std::nullopt},
+    {"leadingDecimal", "#,##0.00", kDot, ".5", 0.5},
+    {"signedWeightZeroLiteral", kSignedWeight, kComma, QString::fromUtf8("± 0.00"), 0},
+    {"signedWeightPlus", kSignedWeight, kComma, "+ 1,5", 1.5},
+    {"priceLookAlikeTypedAsDot", kFrancPrice, kDot, "Fr. 1,234.50", 1234.5},
+    {"priceLookAlikeAsShown", kFrancPrice, kDot, QString::fromUtf8("Fr․ 5.00"), 5},
+    {"symbolCaseInsensitive", kFrancPrice, kDot, "fr.5", 5},
+    {"signBeforeSymbol", kFrancOptionLeft, kComma, "- Fr.5", -5},
+    {"signAfterSymbol", kFrancOptionLeft, kComma, "Fr. -5", -5},
+    {"symbolWithDotGrouped", kFrancOptionLeft, kComma, "+ Fr.1.234", 1234},
+    {"itemCountGrouped", "#,##0", kDot, "12,345", 12345},
+    {"itemCountBadGroup", "#,##0", kDot, "12,34", std::nullopt},
+    {"negativeOnlyLiteral", "#,##0;0;(#,##0)", kDot, "(5)", -5},
+    {"singleSegmentMinus", "#,##0.00", kDot, "-3.50", -3.5},
+};
+
+class ParseTable : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseTable, Parses)
+{
+    const ParseCase &c = GetParam();
+    const std::optional<double> number = formatter(c.separators, c.format).numberFromString(c.text);
+    ASSERT_EQ(number.has_value(), c.expected.has_value());
+    if (number)
+        EXPECT_DOUBLE_EQ(*number, *c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ParseTable, testing::ValuesIn(kParseCases),
+                         [](const testing::TestParamInfo<ParseCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(LKSSmartFormatter, PercentFormatterBoundsAndMultiplier)
+{
+    LKSSmartFormatter percent = formatter(kDot, "0.00 %");
+    percent.setMaximum(100);
+    percent.setMinimum(0);
+    percent.setMultiplier(1);
+    EXPECT_EQ(percent.stringFromNumber(19), QStringLiteral("19.00 %"));
+    EXPECT_EQ(percent.numberFromString(QStringLiteral("19.00 %")), 19.0);
+    EXPECT_EQ(percent.numberFromString(QStringLiteral("19%")), 19.0);
+    EXPECT_EQ(percent.numberFromString(QStringLiteral("100")), 100.0);
+    EXPECT_EQ(percent.numberFromString(QStringLiteral("0")), 0.0);
+    EXPECT_FALSE(percent.numberFromString(QStringLiteral("100.01")));
+    EXPECT_FALSE(percent.numberFromString(QStringLiteral("-1")));
+    // Bounds restrict typing only.
+    EXPECT_EQ(percent.stringFromNumber(250), QStringLiteral("250.00 %"));
+
+    LKSSmartFormatter scaled = formatter(kDot, "0 %");
+    scaled.setMultiplier(100);
+    EXPECT_DOUBLE_EQ(*scaled.numberFromString(QStringLiteral("19 %")), 0.19);
+    scaled.setMultiplier(0);
+    EXPECT_FALSE(scaled.numberFromString(QStringLiteral("19 %")));
+}
+
+// Every pattern the price functions can build: each formats with exactly its
+// decimals and the symbol in place, and parses back to the shown value.
+TEST(LKSSmartFormatterPatterns, EveryCurrencyPatternFormatsAndRoundTrips)
+{
+    const Currency currencies[] = {
+        {QString::fromUtf8("€"), false, true}, {"$", true, false},    {"Fr.", true, true},
+        {"Fr.", true, false},                  {"Fr.", false, false}, {"kr,", false, true},
+        {",-", false, false},                  {"CHF", true, true},   {"", false, true},
+    };
+    const double numbers[] = {0, 0.004, 0.05, 1.5, 12.345, 999.999, 1234.5, 1234567.891, -2, -0.3};
+    const int indexes[] = {0, 1, 2, 3, 4, 7, -1};
+
+    for (const PatternKind kind : {PatternKind::Price, PatternKind::Option}) {
+        for (const Separators &separators : kSeparatorPairs) {
+            for (const Currency &currency : currencies) {
+                for (const int index : indexes) {
+                    const QString pattern = currencyPattern(kind, index, currency, separators.decimal);
+                    const LKSSmartFormatter f = formatter(separators, pattern);
+                    const int decimals = decimalsForIndex(index);
+                    const QString zeroText = pattern.split(QLatin1Char(';')).at(1);
+                    QString shownSymbol = currency.symbol;
+                    if (kind == PatternKind::Price)
+                        shownSymbol.replace('.', QChar(0x2024)).replace(',', QChar(0x201A));
+
+                    for (const double number : numbers) {
+                        const QString text = f.stringFromNumber(number);
+                        SCOPED_TRACE(QStringLiteral("pattern %1 number %2 text %3")
+                                         .arg(pattern).arg(number).arg(text).toStdString());
+                        const double scale = std::pow(10.0, decimals);
+                        const double rounded = std::round(number * scale) / scale;
+
+                        EXPECT_TRUE(text.contains(shownSymbol));
+                        if (rounded == 0) {
+                            EXPECT_EQ(text, zeroText);
+                        } else {
+                            // Exactly `decimals` digits after the decimal separator.
+                            qsizetype last = text.size() - 1;
+                            while (last >= 0 && !text.at(last).isDigit())
+                                --last;
+                            ASSERT_GE(last, decimals);
+                            for (int k = 0; k < decimals; ++k)
+                                EXPECT_TRUE(text.at(last - k).isDigit());
+                            if (decimals > 0)
+                                EXPECT_EQ(text.at(last - decimals), separators.decimal.at(0));
+                            if (kind == PatternKind::Option)
+                                EXPECT_TRUE(text.startsWith(number > 0 ? QStringLiteral("+ ")
+                                                                       : QStringLiteral("- ")));
+                            else
+                                EXPECT_FALSE(text.contains(QLatin1Char('-')) && !currency.symbol.contains('-'));
+                        }
+
+                        const std::optional<double> parsed = f.numberFromString(text);
+                        ASSERT_TRUE(parsed.has_value());
+                        // Price patterns carry no sign: a negative shows (and
+                        // reads back) as its absolute value.
+                        const double expected = kind == PatternKind::Price ? std::fabs(rounded) : rounded;
+                        EXPECT_NEAR(*parsed, expected, 1e-9 * std::max(1.0, std::fabs(expected)));
+                    }
+                }
+            }
+        }
+    }
+}
+
+// The fixed patterns the editor uses for weights, counts and percentages.
+TEST(LKSSmartFormatterPatterns, FixedPatternsRoundTrip)
+{
+    const struct
+    {
+        QString pattern;
+        int decimals;
+        bool signedForm;
+    } patterns[] = {{"#,##0.00", 2, false}, {kSignedWeight, 2, true}, {"#,##0", 0, false}, {"0.00 %", 2, false}};
+    const double numbers[] = {0, 0.004, 1.5, 19, 100, 1234.5, 1234567.891, -2, -0.3, -1234.5};
+    for (const auto &p : patterns) {
+        for (const Separators &separators : kSeparatorPairs) {
+            const LKSSmartFormatter f = formatter(separators, p.pattern);
+            for (const double number : numbers) {
+                const QString text = f.stringFromNumber(number);
+                SCOPED_TRACE((p.pattern + QStringLiteral(" -> ") + text).toStdString());
+                const double scale = std::pow(10.0, p.decimals);
+                const double rounded = std::round(number * scale) / scale;
+                if (p.signedForm && rounded != 0)
+                    EXPECT_TRUE(text.startsWith(rounded > 0 ? QStringLiteral("+ ") : QStringLiteral("- ")));
+                const std::optional<double> parsed = f.numberFromString(text);
+                ASSERT_TRUE(parsed.has_value());
+                EXPECT_NEAR(*parsed, rounded, 1e-9 * std::max(1.0, std::fabs(rounded)));
+            }
+        }
+    }
+}
+
+} // namespace
