@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libplist-dev libgtest-dev
+  qt6-base-dev qt6-image-formats-plugins libplist-dev libgtest-dev
   python3
 )
 

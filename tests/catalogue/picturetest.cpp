@@ -1,0 +1,84 @@
+#include "catalogue/catalogueutil.h"
+
+#include "images/picture.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using namespace catalogueutil;
+
+TEST(Picture, JpegHeaderAnswersWithoutDecoding)
+{
+    const Picture picture(encodedImage(640, 480, "jpeg"));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(640, 480));
+    EXPECT_FALSE(picture.hasAlphaChannel());
+    EXPECT_EQ(picture.format(), QByteArray("jpeg"));
+    EXPECT_FALSE(picture.isDecoded());
+
+    const QImage image = picture.image();
+    EXPECT_TRUE(picture.isDecoded());
+    EXPECT_EQ(image.size(), QSize(640, 480));
+    EXPECT_EQ(picture.image().cacheKey(), image.cacheKey()); // decoded once, then kept
+}
+
+TEST(Picture, PngAlphaComesFromTheHeader)
+{
+    const Picture withAlpha(encodedImage(30, 20, "png", true));
+    EXPECT_TRUE(withAlpha.hasAlphaChannel());
+    EXPECT_FALSE(withAlpha.isDecoded());
+    const Picture opaque(encodedImage(30, 20, "png", false));
+    EXPECT_FALSE(opaque.hasAlphaChannel());
+    EXPECT_FALSE(opaque.isDecoded());
+}
+
+TEST(Picture, PaletteTransparencyIsFoundInThePixels)
+{
+    QImage indexed(8, 8, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgba(0, 0, 0, 0), qRgba(255, 0, 0, 255)});
+    indexed.fill(1);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(indexed.save(&buffer, "png"));
+    const Picture picture(bytes);
+    EXPECT_TRUE(picture.hasAlphaChannel());
+    EXPECT_EQ(picture.size(), QSize(8, 8));
+}
+
+TEST(Picture, UndecodableBytesMakeANullPicture)
+{
+    for (const QByteArray &bytes : {QByteArray(), QByteArray("not a picture at all"),
+                                    encodedImage(16, 16, "jpeg").left(2)}) {
+        const Picture picture(bytes);
+        EXPECT_TRUE(picture.isNull());
+        EXPECT_TRUE(picture.image().isNull());
+        EXPECT_EQ(picture.encodedData(), bytes); // the bytes are kept as they were
+    }
+}
+
+TEST(Picture, OrientationIsAppliedLikeQtDoes)
+{
+    const QByteArray bytes = encodedImage(64, 48, "jpeg", false, QImageIOHandler::TransformationRotate90);
+    const Picture picture(bytes);
+    EXPECT_EQ(picture.size(), QSize(48, 64));
+    EXPECT_FALSE(picture.isDecoded());
+    EXPECT_EQ(picture.image().size(), QImage::fromData(bytes).size());
+    EXPECT_EQ(picture.image().size(), QSize(48, 64));
+}
+
+TEST(Picture, ConcurrentFirstUseDecodesOnce)
+{
+    const auto picture = std::make_shared<const Picture>(encodedImage(320, 240, "png", true));
+    std::vector<qint64> keys(6);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < keys.size(); ++i)
+        threads.emplace_back([&, i] { keys[i] = picture->image().cacheKey(); });
+    for (auto &thread : threads)
+        thread.join();
+    for (const qint64 key : keys)
+        EXPECT_EQ(key, keys.front());
+    EXPECT_EQ(picture->image().size(), QSize(320, 240));
+}

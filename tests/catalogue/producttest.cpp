@@ -1,0 +1,450 @@
+#include "catalogue/catalogueutil.h"
+
+#include "catalogue/tillboxproduct.h"
+#include "catalogue/tillboxproductoption.h"
+#include "host/bundle.h"
+
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+using namespace catalogueutil;
+
+namespace {
+
+class ProductTest : public RegistryTest
+{
+};
+
+QJsonObject withoutID(QJsonObject json)
+{
+    json.remove(QStringLiteral("productID"));
+    return json;
+}
+
+// A product with every field away from its default.
+std::shared_ptr<TillboxProduct> filledProduct()
+{
+    auto product = TillboxProduct::create();
+    product->setIconName(QStringLiteral("red_shirt"));
+    product->setImage(encodedImage(400, 300, "jpeg"));
+    product->setIconWidth(100);
+    product->setImageName(QStringLiteral("red shirt.jpg"));
+    product->setHasDropShadow(true);
+    product->setName(QStringLiteral("Red shirt"));
+    product->setSKU(QStringLiteral("RS-1"));
+    product->setUseHtmlDescription(true);
+    StyledText description(QStringLiteral("Soft "));
+    TextAttributes bold;
+    bold.font = TextFont{QStringLiteral("Helvetica-Bold"), 14};
+    description.append(QStringLiteral("cotton"), bold);
+    product->setStyledProductDescription(description);
+    product->setHtmlProductDescription(QStringLiteral("<p>Soft</p>"));
+    auto option = TillboxOption::create();
+    option->setOptionName(QStringLiteral("Size"));
+    auto value = TillboxOptionValue::create();
+    value->setOptionValuePrice(-1.5f);
+    value->setOptionValueWeight(0.25f);
+    option->optionValuesArray().append(value);
+    product->optionsArray().append(option);
+    product->setPrice(19.99f);
+    product->setHasSpecialPrice(true);
+    product->setSpecialPrice(14.5f);
+    product->setTaxRate(19);
+    product->setHasShipping(false);
+    product->setShipping(4.9f);
+    product->setAdditionalItemShipping(1.1f);
+    product->setHasCouponCode(true);
+    product->setCouponCode(QStringLiteral("SUMMER"));
+    product->setCouponDescription(QStringLiteral("")); // empty, not absent
+    product->setCouponValue(2.5f);
+    product->setCouponType(3);
+    product->setCouponStart(QDateTime(QDate(2024, 6, 1), QTime(8, 0), QTimeZone::utc()));
+    product->setCouponEnd(QDateTime(QDate(2024, 8, 31), QTime(23, 59, 59), QTimeZone::utc()));
+    product->setPurchaseLimit(5);
+    product->setStatus(TillboxProduct::StatusOutOfStock);
+    product->setWeight(0.3f);
+    return product;
+}
+
+std::shared_ptr<TillboxProduct> loadStored(std::function<void(KeyedArchiver &)> write)
+{
+    return unarchive<TillboxProduct>(archiveOf<StoredProduct>(std::move(write)));
+}
+
+QStringList optionSummary(const TillboxProduct &product)
+{
+    QStringList lines;
+    for (const auto &option : product.optionsArray()) {
+        QString line = option->optionName() + QLatin1Char('/') + QString::number(option->optionTypeTag()) + QLatin1Char(':');
+        for (const auto &value : option->optionValuesArray())
+            line += QStringLiteral(" %1=%2/%3").arg(value->optionValueName()).arg(value->optionValuePrice()).arg(value->optionValueWeight());
+        lines << line;
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(ProductTest, NewProductDefaults)
+{
+    const QDateTime before = QDateTime::currentDateTime();
+    const auto product = TillboxProduct::create();
+    EXPECT_EQ(product->productID(), 0);
+    EXPECT_EQ(product->iconName(), QStringLiteral(""));
+    EXPECT_FALSE(product->iconName().isNull());
+    EXPECT_EQ(product->iconWidth(), 64);
+    EXPECT_EQ(product->imageName(), QStringLiteral("iconItem.png"));
+    EXPECT_EQ(product->name(), Bundle::plugin().localizedString(QStringLiteral("NewProduct")));
+    EXPECT_FALSE(product->SKU().isNull());
+    EXPECT_TRUE(product->SKU().isEmpty());
+    ASSERT_TRUE(product->styledProductDescription().has_value());
+    EXPECT_TRUE(product->styledProductDescription()->isEmpty());
+    EXPECT_TRUE(product->hasShipping());
+    EXPECT_EQ(product->couponValue(), 10.0f);
+    EXPECT_TRUE(product->couponCode().isNull());
+    ASSERT_TRUE(product->couponStart() && product->couponEnd());
+    EXPECT_GE(*product->couponStart(), before);
+    EXPECT_EQ(product->couponStart()->secsTo(*product->couponEnd()), 5184000);
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), QList<std::shared_ptr<TillboxProduct>>{product});
+    EXPECT_EQ(product->image(), Bundle::plugin().imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray()));
+    // Without a picture resource the height keeps its starting value.
+    const auto icon = product->icon();
+    EXPECT_EQ(product->iconHeight(), icon ? 64 * icon->height() / icon->width() : 64);
+}
+
+TEST_F(ProductTest, RoundTripKeepsEveryFieldAndAFreeID)
+{
+    const auto product = filledProduct();
+    const QByteArray archive = KeyedArchiver::archivedData(*product);
+    const int32_t id = product->productID();
+    ProductRegistry::freeProductID(id); // its page has been closed
+
+    const auto loaded = unarchive<TillboxProduct>(archive);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->productID(), id);
+    EXPECT_EQ(loaded->toJson(), product->toJson());
+    EXPECT_EQ(loaded->styledProductDescription(), product->styledProductDescription());
+    EXPECT_EQ(loaded->couponStart(), product->couponStart());
+    EXPECT_EQ(loaded->couponType(), 3);
+    EXPECT_EQ(loaded->image(), product->image());
+    EXPECT_TRUE(loaded->couponDescription().isEmpty() && !loaded->couponDescription().isNull());
+    EXPECT_EQ(ProductRegistry::allOrderedProducts().value(0), loaded); // took over "RS-1"
+
+    // Loaded again while the first copy is open: a new ID.
+    const auto second = unarchive<TillboxProduct>(archive);
+    ASSERT_TRUE(second);
+    EXPECT_NE(second->productID(), id);
+    EXPECT_EQ(withoutID(second->toJson()), withoutID(product->toJson()));
+}
+
+TEST_F(ProductTest, StoresOnlyCurrentKeys)
+{
+    struct KeyCheck
+    {
+        static QStringList archiveClassNames() { return {QStringLiteral("TillboxProduct")}; }
+        static std::shared_ptr<KeyCheck> initWithCoder(KeyedUnarchiver &coder)
+        {
+            for (const char *key : {"ProductID", "IconName", "IconWidth", "IconHeight", "Image", "ImageName",
+                                    "HasDropShadow", "Name", "SKU", "UseHtmlDescription", "StyledDescription",
+                                    "HtmlProductDescription", "OptionsArray", "Price", "HasSpecialPrice",
+                                    "SpecialPrice", "TaxRate", "HasShipping", "Shipping", "AdditionalItemShipping",
+                                    "HasCouponCode", "CouponCode", "CouponDescription", "CouponValue", "CouponType",
+                                    "CouponStart", "CouponEnd", "PurchaseLimit", "Status", "Weight"})
+                EXPECT_TRUE(coder.containsValueForKey(key)) << key;
+            for (const char *key : {"Icon", "Description", "OptionSet1Label", "OptionSet1Array", "OptionSet1"})
+                EXPECT_FALSE(coder.containsValueForKey(key)) << key;
+            EXPECT_EQ(coder.decodeDouble("CouponType"), 3.0);
+            return std::make_shared<KeyCheck>();
+        }
+    };
+    EXPECT_TRUE(unarchive<KeyCheck>(KeyedArchiver::archivedData(*filledProduct())));
+}
+
+TEST_F(ProductTest, OldestOptionForm)
+{
+    const auto sizes = loadStored([](KeyedArchiver &coder) {
+        coder.encodeString("OptionSet1Label", QStringLiteral("Size"));
+        coder.encodeStringList("OptionSet1", {QStringLiteral("S"), QStringLiteral("M"), QStringLiteral("L")});
+        coder.encodeString("OptionSet2Label", QStringLiteral(""));
+        coder.encodeStringList("OptionSet2", {QStringLiteral("ignored")});
+    });
+    ASSERT_TRUE(sizes);
+    EXPECT_EQ(optionSummary(*sizes), QStringList{QStringLiteral("Size/20: S=0/0 M=0/0 L=0/0")});
+
+    const auto engraving = loadStored([](KeyedArchiver &coder) {
+        coder.encodeString("OptionSet1Label", QStringLiteral("Engraving"));
+        coder.encodeStringList("OptionSet1", {});
+        coder.encodeString("OptionSet2Label", QStringLiteral(""));
+    });
+    ASSERT_TRUE(engraving);
+    EXPECT_EQ(optionSummary(*engraving), QStringList{QStringLiteral("Engraving/10:")});
+    EXPECT_TRUE(engraving->optionsArray()[0]->optionValuesArray().isEmpty());
+}
+
+TEST_F(ProductTest, OldestOptionFormWithoutLabels)
+{
+    // No labels at all: an entry list still makes an (unnamed) option; an
+    // empty set makes none instead of a nameless text input.
+    const auto product = loadStored([](KeyedArchiver &coder) {
+        coder.encodeStringList("OptionSet2", {QStringLiteral("Red")});
+    });
+    ASSERT_TRUE(product);
+    ASSERT_EQ(product->optionsArray().size(), 1);
+    EXPECT_TRUE(product->optionsArray()[0]->optionName().isNull());
+    EXPECT_EQ(optionSummary(*product), QStringList{QStringLiteral("/20: Red=0/0")});
+}
+
+TEST_F(ProductTest, MiddleOptionForm)
+{
+    auto entry = [](const QString &name, float price) {
+        auto option = std::make_shared<TillboxProductOption>();
+        option->setOptionName(name);
+        option->setOptionPrice(price);
+        return option;
+    };
+    const auto product = loadStored([&](KeyedArchiver &coder) {
+        coder.encodeString("OptionSet1Label", QStringLiteral("Unused"));
+        coder.encodeBoolNumber("HasOptionSet1", false);
+        coder.encodeObjectList("OptionSet1Array", QList<std::shared_ptr<TillboxProductOption>>{entry("x", 1)});
+        coder.encodeIntNumber("OptionSet1TypeIndex", 1);
+        coder.encodeString("OptionSet2Label", QStringLiteral("Colour"));
+        coder.encodeBoolNumber("HasOptionSet2", true);
+        coder.encodeObjectList("OptionSet2Array",
+                               QList<std::shared_ptr<TillboxProductOption>>{entry("Red", 1.5f), entry("Blue", -2)});
+        coder.encodeIntNumber("OptionSet2TypeIndex", 2);
+        // The oldest keys are ignored when the middle form is there.
+        coder.encodeStringList("OptionSet1", {QStringLiteral("S")});
+    });
+    ASSERT_TRUE(product);
+    EXPECT_EQ(optionSummary(*product), QStringList{QStringLiteral("Colour/20: Red=1.5/0 Blue=-2/0")});
+
+    const auto text = loadStored([&](KeyedArchiver &coder) {
+        coder.encodeString("OptionSet1Label", QStringLiteral("Note"));
+        coder.encodeBoolNumber("HasOptionSet1", true);
+        coder.encodeObjectList("OptionSet1Array", QList<std::shared_ptr<TillboxProductOption>>{});
+    });
+    ASSERT_TRUE(text);
+    EXPECT_EQ(optionSummary(*text), QStringList{QStringLiteral("Note/10:")});
+}
+
+TEST_F(ProductTest, OldestPictureFormIsReencoded)
+{
+    struct Case
+    {
+        bool alpha;
+        const char *storedFormat;
+        QString imageName;
+        QByteArray format;
+    };
+    for (const Case &c : {Case{true, "png", QStringLiteral("shirt.png"), "png"},
+                          Case{false, "png", QStringLiteral("shirt.jpg"), "jpeg"}}) {
+        const auto product = loadStored([&](KeyedArchiver &coder) {
+            coder.encodeString("IconName", QStringLiteral("shirt"));
+            coder.encodeIntNumber("IconWidth", 64);
+            coder.encodeIntNumber("IconHeight", 7);
+            coder.encodeImageData("Icon", encodedImage(300, 400, c.storedFormat, c.alpha));
+        });
+        ASSERT_TRUE(product);
+        EXPECT_EQ(product->imageName(), c.imageName);
+        ASSERT_TRUE(product->icon());
+        EXPECT_EQ(product->icon()->format(), c.format);
+        EXPECT_EQ(product->icon()->encodedData(), product->image());
+        EXPECT_EQ(product->icon()->size(), QSize(300, 400));
+        EXPECT_EQ(product->iconHeight(), 85);
+    }
+
+    // Neither form: no picture, and no name for a file that does not exist.
+    const auto none = loadStored([](KeyedArchiver &coder) { coder.encodeString("IconName", QStringLiteral("x")); });
+    ASSERT_TRUE(none);
+    EXPECT_FALSE(none->icon());
+    EXPECT_TRUE(none->image().isNull());
+    EXPECT_TRUE(none->imageName().isNull());
+}
+
+TEST_F(ProductTest, UndecodableImageKeepsTheBytes)
+{
+    const auto product = loadStored([](KeyedArchiver &coder) {
+        coder.encodeData("Image", QByteArray("garbage"));
+        coder.encodeString("ImageName", QStringLiteral("g.jpg"));
+        coder.encodeIntNumber("IconWidth", 64);
+        coder.encodeIntNumber("IconHeight", 50);
+    });
+    ASSERT_TRUE(product);
+    EXPECT_FALSE(product->icon());
+    EXPECT_EQ(product->image(), QByteArray("garbage"));
+    EXPECT_EQ(product->imageName(), QStringLiteral("g.jpg"));
+    EXPECT_EQ(product->iconHeight(), 50);
+}
+
+TEST_F(ProductTest, PlainDescriptionAndStyledDescription)
+{
+    const auto plain = loadStored([](KeyedArchiver &coder) { coder.encodeString("Description", QStringLiteral("Old")); });
+    ASSERT_TRUE(plain && plain->styledProductDescription());
+    EXPECT_EQ(*plain->styledProductDescription(), StyledText(QStringLiteral("Old")));
+
+    const auto both = loadStored([](KeyedArchiver &coder) {
+        coder.encodeString("Description", QStringLiteral("Old"));
+        coder.encodeStyledText("StyledDescription", StyledText(QStringLiteral("New")));
+    });
+    ASSERT_TRUE(both && both->styledProductDescription());
+    EXPECT_EQ(both->styledProductDescription()->text(), QStringLiteral("New"));
+
+    const auto neither = loadStored([](KeyedArchiver &) {});
+    ASSERT_TRUE(neither);
+    EXPECT_FALSE(neither->styledProductDescription());
+}
+
+TEST_F(ProductTest, KeyGroupsOfLaterVersions)
+{
+    const auto old = loadStored([](KeyedArchiver &coder) {
+        coder.encodeFloatNumber("Shipping", 3);
+        coder.encodeFloatNumber("CouponValue", 5); // without "HasCouponCode": not read
+        coder.encodeString("CouponCode", QStringLiteral("X"));
+        coder.encodeDate("CouponStart", QDateTime::currentDateTime());
+    });
+    ASSERT_TRUE(old);
+    EXPECT_FALSE(old->hasShipping());
+    EXPECT_EQ(old->shipping(), 3.0f);
+    EXPECT_FALSE(old->hasCouponCode());
+    EXPECT_EQ(old->couponValue(), 0.0f);
+    EXPECT_TRUE(old->couponCode().isNull());
+    EXPECT_FALSE(old->couponStart());
+    EXPECT_FALSE(old->couponEnd());
+
+    const auto current = loadStored([](KeyedArchiver &coder) {
+        coder.encodeBoolNumber("HasShipping", true);
+        coder.encodeBoolNumber("HasCouponCode", false);
+        coder.encodeFloatNumber("CouponValue", 5);
+        coder.encodeFloatNumber("CouponType", 1.9f);
+    });
+    ASSERT_TRUE(current);
+    EXPECT_TRUE(current->hasShipping());
+    EXPECT_EQ(current->couponValue(), 5.0f);
+    EXPECT_EQ(current->couponType(), 1);
+}
+
+TEST_F(ProductTest, CopyIsIndependentAndTakesTheSKU)
+{
+    const auto source = filledProduct();
+    const auto copy = source->copy();
+    EXPECT_NE(copy->productID(), source->productID());
+    EXPECT_EQ(withoutID(copy->toJson()), withoutID(source->toJson()));
+    EXPECT_EQ(copy->styledProductDescription(), source->styledProductDescription());
+    EXPECT_EQ(copy->couponStart(), source->couponStart());
+
+    ASSERT_EQ(copy->optionsArray().size(), 1);
+    EXPECT_NE(copy->optionsArray()[0], source->optionsArray()[0]);
+    copy->optionsArray()[0]->optionValuesArray()[0]->setOptionValuePrice(99);
+    copy->optionsArray().append(TillboxOption::create());
+    EXPECT_EQ(source->optionsArray()[0]->optionValuesArray()[0]->optionValuePrice(), -1.5f);
+    EXPECT_EQ(source->optionsArray().size(), 1);
+
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), QList<std::shared_ptr<TillboxProduct>>{copy});
+}
+
+struct IconSizeCase
+{
+    QSize picture;
+    int32_t requestedWidth;
+    int32_t width;
+    int32_t height;
+};
+
+class IconSizeTest : public ProductTest, public ::testing::WithParamInterface<IconSizeCase>
+{
+};
+
+TEST_P(IconSizeTest, WidthIsClampedAndHeightFollowsThePicture)
+{
+    const IconSizeCase c = GetParam();
+    auto product = TillboxProduct::create();
+    product->setImage(encodedImage(c.picture.width(), c.picture.height(), "jpeg"));
+    product->setIconHeight(999);
+    product->setIconWidth(c.requestedWidth);
+    EXPECT_EQ(product->iconWidth(), c.width);
+    EXPECT_EQ(product->iconHeight(), c.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(Product, IconSizeTest,
+                         ::testing::Values(IconSizeCase{{640, 480}, 64, 64, 48},
+                                           IconSizeCase{{300, 400}, 64, 64, 85},
+                                           IconSizeCase{{400, 300}, 64, 64, 48},
+                                           IconSizeCase{{300, 200}, 100, 100, 66},
+                                           IconSizeCase{{640, 480}, 8, 16, 12},
+                                           IconSizeCase{{640, 480}, -5, 16, 12},
+                                           IconSizeCase{{640, 480}, 1000, 512, 384},
+                                           IconSizeCase{{1, 3000}, 512, 512, 1536000}));
+
+TEST_F(ProductTest, HeightFollowsAPictureSetLater)
+{
+    const QByteArray picture = encodedImage(640, 480, "jpeg");
+    const auto loaded = loadStored([&](KeyedArchiver &coder) {
+        coder.encodeIntNumber("IconWidth", 1000);
+        coder.encodeIntNumber("IconHeight", 999);
+        coder.encodeData("Image", picture);
+    });
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->iconWidth(), 512);
+    EXPECT_EQ(loaded->iconHeight(), 384);
+
+    auto product = TillboxProduct::create();
+    product->setImage(QByteArray());
+    product->setIconHeight(70);
+    product->setIconWidth(100); // no picture: the height stays
+    EXPECT_EQ(product->iconHeight(), 70);
+    product->setIcon(std::make_shared<const Picture>(QImage(200, 50, QImage::Format_RGB32)));
+    EXPECT_EQ(product->iconHeight(), 25);
+}
+
+class IconNameTest : public ProductTest, public ::testing::WithParamInterface<std::pair<QString, QString>>
+{
+};
+
+TEST_P(IconNameTest, Sanitised)
+{
+    auto product = TillboxProduct::create();
+    product->setIconName(GetParam().first);
+    EXPECT_EQ(product->iconName(), GetParam().second);
+    EXPECT_EQ(product->iconName().isNull(), GetParam().second.isNull());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Product, IconNameTest,
+    ::testing::Values(std::pair{QStringLiteral("a.b-c"), QStringLiteral("a_b_c")},
+                      std::pair{QStringLiteral(""), QStringLiteral("")}, std::pair{QString(), QString()},
+                      std::pair{QStringLiteral("Blue shirt (XL)"), QStringLiteral("Blue_shirt__XL_")},
+                      std::pair{QStringLiteral("Crème brûlée 2"), QStringLiteral("Crème_brûlée_2")},
+                      std::pair{QStringLiteral("e\u0301t\u00e9"), QStringLiteral("e\u0301t\u00e9")}, // combining mark kept
+                      std::pair{QStringLiteral("商品/Ω"), QStringLiteral("商品_Ω")},
+                      std::pair{QString::fromUtf8("a\xF0\x9F\x98\x80"), QStringLiteral("a_")},       // one emoji, one "_"
+                      std::pair{QString::fromUtf8("\xF0\xA0\x80\x80"), QString::fromUtf8("\xF0\xA0\x80\x80")}));
+
+TEST_F(ProductTest, SettersNotifyOnlyOnChange)
+{
+    auto product = TillboxProduct::create();
+    QStringList changes;
+    QObject::connect(product.get(), &TillboxProduct::valueChanged, [&](const QString &key) { changes << key; });
+    product->setPrice(2);
+    product->setPrice(2);
+    product->setCouponCode(QString());            // already absent
+    product->setCouponCode(QStringLiteral(""));   // absent -> empty is a change
+    product->setIconWidth(64);                    // unchanged
+    EXPECT_EQ(changes, (QStringList{QStringLiteral("price"), QStringLiteral("couponCode")}));
+}
+
+TEST_F(ProductTest, LoadingJpegProductsDecodesNoPixels)
+{
+    const QByteArray picture = encodedImage(640, 480, "jpeg");
+    auto product = TillboxProduct::create();
+    product->setImage(picture);
+    const QByteArray archive = KeyedArchiver::archivedData(*product);
+    for (int i = 0; i < 500; ++i) {
+        const auto loaded = unarchive<TillboxProduct>(archive);
+        ASSERT_TRUE(loaded && loaded->icon());
+        EXPECT_EQ(loaded->icon()->size(), QSize(640, 480));
+        EXPECT_EQ(loaded->iconHeight(), 48);
+        EXPECT_FALSE(loaded->icon()->isDecoded());
+        loaded->toJson();
+        ASSERT_FALSE(loaded->icon()->isDecoded());
+    }
+}

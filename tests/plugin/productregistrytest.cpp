@@ -1,0 +1,159 @@
+#include "catalogue/catalogueutil.h"
+
+#include "catalogue/tillboxproduct.h"
+#include "plugin/productregistry.h"
+
+#include <gtest/gtest.h>
+
+using namespace catalogueutil;
+
+namespace {
+
+class ProductRegistryTest : public RegistryTest
+{
+protected:
+    static std::shared_ptr<TillboxProduct> productWithSKU(const QString &sku)
+    {
+        auto product = TillboxProduct::create();
+        product->setSKU(sku);
+        return product;
+    }
+    static QStringList orderedSKUs()
+    {
+        QStringList skus;
+        for (const auto &product : ProductRegistry::allOrderedProducts())
+            skus << product->SKU();
+        return skus;
+    }
+};
+
+} // namespace
+
+TEST_F(ProductRegistryTest, NewProductsCountUpFromZero)
+{
+    EXPECT_EQ(TillboxProduct::create()->productID(), 0);
+    EXPECT_EQ(TillboxProduct::create()->productID(), 1);
+    EXPECT_EQ(TillboxProduct::create()->productID(), 2);
+}
+
+TEST_F(ProductRegistryTest, ProposalsAreKeptWhenFree)
+{
+    EXPECT_EQ(ProductRegistry::productIDwithProposedID(5), 5);
+    EXPECT_EQ(ProductRegistry::productIDwithProposedID(5), 1); // lowest free positive, not 6
+    EXPECT_EQ(ProductRegistry::productIDwithProposedID(7), 7);
+    EXPECT_EQ(ProductRegistry::productIDwithProposedID(-3), -3);
+    EXPECT_EQ(ProductRegistry::productIDwithProposedID(-3), 2);
+    EXPECT_EQ(ProductRegistry::productIDwithProposedID(0), 0);
+    EXPECT_EQ(ProductRegistry::productIDwithProposedID(0), 3); // 0 is never searched
+    EXPECT_EQ(ProductRegistry::productIDwithProposedID(1), 4);
+
+    ProductRegistry::freeProductID(2); // a page unloads
+    EXPECT_FALSE(ProductRegistry::isProductIDTaken(2));
+    EXPECT_EQ(ProductRegistry::productIDwithProposedID(5), 2);
+    EXPECT_TRUE(ProductRegistry::isProductIDTaken(2));
+}
+
+TEST_F(ProductRegistryTest, SameDocumentOpenedTwice)
+{
+    auto stored = TillboxProduct::create();
+    stored->setSKU(QStringLiteral("A"));
+    const QByteArray archive = KeyedArchiver::archivedData(*stored);
+    ProductRegistry::freeProductID(stored->productID());
+
+    const auto first = unarchive<TillboxProduct>(archive);
+    const auto second = unarchive<TillboxProduct>(archive);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->productID(), 0);
+    EXPECT_EQ(second->productID(), 1);
+    ProductRegistry::freeProductID(first->productID());
+    EXPECT_EQ(TillboxProduct::create()->productID(), 0);
+}
+
+TEST_F(ProductRegistryTest, SKUChangesMoveTheEntry)
+{
+    auto product = productWithSKU(QStringLiteral("A"));
+    product->setSKU(QStringLiteral("B"));
+    EXPECT_EQ(orderedSKUs(), QStringList{QStringLiteral("B")});
+    product->setSKU(QString());
+    EXPECT_TRUE(ProductRegistry::allOrderedProducts().isEmpty());
+}
+
+TEST_F(ProductRegistryTest, LeavingASKUKeepsTheProductThatTookItSince)
+{
+    auto first = productWithSKU(QStringLiteral("A"));
+    auto second = productWithSKU(QStringLiteral("A")); // the latest holder of "A"
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), QList<std::shared_ptr<TillboxProduct>>{second});
+    first->setSKU(QStringLiteral("B"));
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), (QList<std::shared_ptr<TillboxProduct>>{second, first}));
+}
+
+TEST_F(ProductRegistryTest, OnlyTheLatestProductWithoutSKUIsListed)
+{
+    TillboxProduct::create();
+    auto latest = TillboxProduct::create();
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), QList<std::shared_ptr<TillboxProduct>>{latest});
+}
+
+TEST_F(ProductRegistryTest, NothingIsRecordedBeforeThePluginExists)
+{
+    ProductRegistry::resetForTesting();
+    auto early = productWithSKU(QStringLiteral("early"));
+    EXPECT_FALSE(ProductRegistry::hasAllProductsTable());
+    ProductRegistry::ensureAllProductsTable();
+    EXPECT_TRUE(ProductRegistry::allOrderedProducts().isEmpty());
+    early->setSKU(QStringLiteral("later"));
+    EXPECT_EQ(orderedSKUs(), QStringList{QStringLiteral("later")});
+}
+
+TEST_F(ProductRegistryTest, OrderIgnoresCase)
+{
+    productWithSKU(QStringLiteral("b"));
+    productWithSKU(QStringLiteral("A"));
+    productWithSKU(QStringLiteral("c"));
+    productWithSKU(QStringLiteral("a"));
+    EXPECT_EQ(orderedSKUs(), (QStringList{QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("b"),
+                                          QStringLiteral("c")}));
+}
+
+TEST_F(ProductRegistryTest, ForgetProductRemovesItsEntries)
+{
+    auto kept = productWithSKU(QStringLiteral("K"));
+    auto gone = productWithSKU(QStringLiteral("G"));
+    ProductRegistry::forgetProduct(gone);
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), QList<std::shared_ptr<TillboxProduct>>{kept});
+}
+
+TEST_F(ProductRegistryTest, SummaryKeysAndNumberKinds)
+{
+    auto product = productWithSKU(QStringLiteral("S1"));
+    product->setName(QStringLiteral("Shirt"));
+    product->setPrice(9.5f);
+    product->setTaxRate(19);
+    product->setHasSpecialPrice(true);
+    product->setSpecialPrice(7.25f);
+    product->setHasCouponCode(true);
+    product->setCouponType(1);
+    product->setCouponValue(2);
+    product->setStatus(2);
+
+    const auto summaries = ProductRegistry::allProducts();
+    ASSERT_EQ(summaries.size(), 1);
+    const QVariantMap &summary = summaries[0];
+    const QList<std::pair<QString, QMetaType::Type>> expected{
+        {QStringLiteral("SKU"), QMetaType::QString},        {QStringLiteral("Name"), QMetaType::QString},
+        {QStringLiteral("Price"), QMetaType::Float},        {QStringLiteral("TaxRate"), QMetaType::Float},
+        {QStringLiteral("HasSpecialPrice"), QMetaType::Int}, {QStringLiteral("SpecialPrice"), QMetaType::Float},
+        {QStringLiteral("HasCouponCode"), QMetaType::Int},   {QStringLiteral("CouponType"), QMetaType::Int},
+        {QStringLiteral("CouponValue"), QMetaType::Float},   {QStringLiteral("Status"), QMetaType::Int}};
+    EXPECT_EQ(summary.size(), expected.size());
+    for (const auto &[key, type] : expected) {
+        ASSERT_TRUE(summary.contains(key)) << qPrintable(key);
+        EXPECT_EQ(summary[key].typeId(), type) << qPrintable(key);
+    }
+    EXPECT_EQ(summary[QStringLiteral("Name")].toString(), QStringLiteral("Shirt"));
+    EXPECT_EQ(summary[QStringLiteral("SpecialPrice")].toFloat(), 7.25f);
+    EXPECT_EQ(summary[QStringLiteral("HasSpecialPrice")].toInt(), 1);
+    EXPECT_EQ(summary[QStringLiteral("HasCouponCode")].toInt(), 1);
+    EXPECT_EQ(summary[QStringLiteral("CouponType")].toInt(), 1);
+    EXPECT_EQ(summary[QStringLiteral("Status")].toInt(), 2);
+}
