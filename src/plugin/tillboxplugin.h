@@ -1,0 +1,157 @@
+#pragma once
+
+#include "host/rwabstractplugin.h"
+#include "plugin/objectcontroller.h"
+#include "plugin/productcontroller.h"
+#include "prices/currencyrefresh.h"
+#include "prices/priceformatting.h"
+
+#include <QImage>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class Bundle;
+class ExportParameters;
+class KeyedArchiver;
+class KeyedUnarchiver;
+class PluginEditor;
+class TillboxGlobalSettings;
+class TillboxProduct;
+
+// The notification posted after every change around the selected product;
+// product rows redraw on it.
+inline const QString TBXProductChangedNotification = QStringLiteral("TBXProductChangedNotification");
+
+// One shop page: its settings, its products in listing order and the version
+// of the output last produced for it. The host creates one per shop page,
+// fresh (constructor) or from the page's stored archive (initWithCoder), and
+// calls the export operations on it.
+//
+// The object runs headless until an editor is attached (setEditor): whatever
+// touches views then does nothing.
+class TillboxPlugin : public RWAbstractPlugin, public std::enable_shared_from_this<TillboxPlugin>
+{
+    Q_OBJECT
+
+public:
+    using ProductList = QList<std::shared_ptr<TillboxProduct>>;
+
+    // --- Class operations -------------------------------------------------
+    // Keeps the plug-in's bundle on the first call; true when it is present.
+    static bool initializeClass(const Bundle *bundle);
+    static const Bundle &pluginBundle();
+    static std::vector<std::shared_ptr<TillboxPlugin>> pluginsAvailable();
+    static QString pluginName();
+    static QString pluginAuthor();
+    static QString pluginDescription();
+    static QImage pluginIcon();
+    static bool hasHTMLDescription() { return true; }
+
+    // The site-wide registry of product IDs and SKUs.
+    static int32_t productIDwithProposedID(int32_t proposedID);
+    static void handleChangeForProduct(const std::shared_ptr<TillboxProduct> &product, const QString &oldSKU,
+                                       const QString &newSKU);
+    static ProductList allOrderedProducts();
+    static QList<QVariantMap> allProducts();
+
+    // --- Life cycle ----------------------------------------------------------
+    // A fresh page: default settings, no products.
+    TillboxPlugin();
+    ~TillboxPlugin() override;
+
+    static QStringList archiveClassNames();
+    static std::shared_ptr<TillboxPlugin> initWithCoder(KeyedUnarchiver &coder);
+    void encodeWithCoder(KeyedArchiver &coder) const;
+    // The page's stored form, and a page read back from it. On a damaged
+    // archive returns null and sets *error.
+    QByteArray archivedData() const;
+    static std::shared_ptr<TillboxPlugin> fromArchivedData(const QByteArray &data, QString *error);
+
+    // Frees the page's product IDs; the host calls it when the document
+    // closes, and destruction calls it again (the second run does nothing).
+    void unloadPluginOnDocumentClose();
+
+    // Every field of the page, its settings and its products.
+    QJsonObject toJson() const;
+
+    // --- Host entry points ---------------------------------------------------
+    QObject *userInteractionAndEditingView() const;
+    QObject *optionsAndConfigurationView() const;
+    // The export-version check: a page last produced by another plug-in
+    // version is marked changed once, then carries the current version.
+    void pluginWasSelected();
+    void pluginWasDeselected() {}
+    bool canEmbedContent() const { return true; }
+    QString defaultFolderName() const { return QStringLiteral("tillbox"); }
+    QString sidebarHTML(const ExportParameters &) const { return QString(QLatin1String("")); }
+    TillboxPlugin *pluginForStyledTextView(QObject *) { return this; }
+    bool isOnSnowLeopardOrBetter() const { return true; }
+
+    // --- State --------------------------------------------------------------
+    const QString &currentExportVersion() const { return m_currentExportVersion; }
+    void setCurrentExportVersion(const QString &version) { m_currentExportVersion = version; }
+    const std::shared_ptr<TillboxGlobalSettings> &globalSettings() const { return m_globalSettings; }
+    void setGlobalSettings(const std::shared_ptr<TillboxGlobalSettings> &settings);
+    const ProductList &products() const { return m_products; }
+    void setProducts(const ProductList &products);
+
+    ObjectController &globalSettingsController() { return m_globalSettingsController; }
+    ProductController &productController() { return m_productController; }
+    const ProductController &productController() const { return m_productController; }
+
+    PluginEditor *editor() const { return m_editor; }
+    void setEditor(PluginEditor *editor) { m_editor = editor; }
+
+    // --- Change tracking ------------------------------------------------------
+    void registerAsObserverForPluginChanges();
+    void unregisterAsObserverForPluginChanges();
+    // The watcher: which field (key path) of which object changed.
+    void observeValueForKeyPath(const QString &keyPath, const QObject *object);
+    // Copies the description view into the selected product, then tells the host.
+    void broadcastPluginChanged() override;
+
+    // --- Prices ---------------------------------------------------------------
+    PriceFormatting prices() const { return PriceFormatting(*m_globalSettings); }
+    LKSSmartFormatter basicFormatter() const { return prices().basicFormatter(); }
+    QString priceFormatterString() const { return prices().priceFormatterString(); }
+    LKSSmartFormatter priceFormatter() const { return prices().priceFormatter(); }
+    QString optionPriceFormatterString() const { return prices().optionPriceFormatterString(); }
+    LKSSmartFormatter optionPriceFormatter() const { return prices().optionPriceFormatter(); }
+    QString localizedStringWithPrice(double price) const { return prices().localizedStringWithPrice(price); }
+    QString stringWithPrice(double price, bool precisionLimit) const
+    {
+        return prices().stringWithPrice(price, precisionLimit);
+    }
+    double shownPrice(double price, double taxRate) const { return prices().shownPrice(price, taxRate); }
+    // The formatters the editor's numeric fields get now.
+    CurrencyRefresh currencyRefresh() const;
+    void handleCurrencyChange();
+    void handleCheckoutChange();
+
+    // --- Editor actions (model side) -----------------------------------------
+    // menuTag: the tag of the menu item chosen; absent when another control sent it.
+    void setCurrency(std::optional<int> menuTag);
+    void setPayPalLanguage(std::optional<int> menuTag);
+    void useDefaultLayout();
+    void useDefaultLocalizableStrings();
+    // Gives the selected product a new ID; its old one stays taken.
+    void resetProductID();
+
+private:
+    void connectCurrency();
+
+    QString m_currentExportVersion;
+    std::shared_ptr<TillboxGlobalSettings> m_globalSettings;
+    ProductList m_products;
+    ObjectController m_globalSettingsController;
+    ProductController m_productController;
+    PluginEditor *m_editor = nullptr;
+    QList<QMetaObject::Connection> m_observations;
+    QMetaObject::Connection m_currencyObservation;
+    bool m_unloaded = false;
+};
