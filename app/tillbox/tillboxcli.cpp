@@ -1,0 +1,200 @@
+#include "tillboxcli.h"
+
+#include "sitehost.h"
+
+#include "archive/keyedarchiver.h"
+#include "host/bundle.h"
+#include "plugin/tillboxplugin.h"
+#include "util/atomicfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace {
+
+bool readFile(const QString &path, QByteArray *bytes, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    *bytes = file.readAll();
+    return true;
+}
+
+// A stored page is a keyed archive; anything else is taken for a site document.
+bool isKeyedArchive(const QByteArray &bytes)
+{
+    KeyedUnarchiver probe;
+    return probe.open(bytes);
+}
+
+} // namespace
+
+TillboxCli::TillboxCli() : m_out(stdout), m_err(stderr) {}
+
+int TillboxCli::run(const QStringList &arguments)
+{
+    QStringList args = arguments.mid(1);
+    // Options that apply to every command.
+    for (qsizetype i = 0; i < args.size();) {
+        if (args[i] == QLatin1String("--resources") && i + 1 < args.size()) {
+            Bundle::setPluginOverrideDirectory(args[i + 1]);
+            args.remove(i, 2);
+        } else if (args[i] == QLatin1String("-q") || args[i] == QLatin1String("--quiet")) {
+            m_quiet = true;
+            args.remove(i);
+        } else {
+            ++i;
+        }
+    }
+    if (args.isEmpty())
+        return usage(2);
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("inspect"))
+        return inspect(args);
+    if (command == QLatin1String("resave"))
+        return resave(args);
+    if (command == QLatin1String("new-site"))
+        return newSite(args);
+    if (command == QLatin1String("add-page"))
+        return addPage(args);
+    if (command == QLatin1String("help") || command == QLatin1String("--help"))
+        return usage(0);
+    m_err << "tillbox: unknown command \"" << command << "\"\n";
+    return usage(2);
+}
+
+int TillboxCli::usage(int status)
+{
+    QTextStream &s = status == 0 ? m_out : m_err;
+    s << "usage: tillbox [--resources DIR] [-q] COMMAND ...\n"
+         "  inspect FILE                       print a stored page or a site document as JSON\n"
+         "  resave IN OUT                      write a stored page back in the current form\n"
+         "  new-site FILE                      create a site document with one new shop page\n"
+         "  add-page SITE PAGEFILE --title T --location L\n"
+         "                                     add a stored page to a site document\n";
+    s.flush();
+    return status;
+}
+
+int TillboxCli::fail(const QString &message)
+{
+    m_err << "tillbox: " << message << '\n';
+    m_err.flush();
+    return 1;
+}
+
+int TillboxCli::inspect(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usage(2);
+    const QString path = args.first();
+    QByteArray bytes;
+    QString error;
+    if (!readFile(path, &bytes, &error))
+        return fail(error);
+
+    QJsonObject json;
+    if (isKeyedArchive(bytes)) {
+        const auto plugin = TillboxPlugin::fromArchivedData(bytes, &error);
+        if (!plugin)
+            return fail(QStringLiteral("cannot read %1: %2").arg(path, error));
+        json = plugin->toJson();
+    } else {
+        SiteHost host;
+        if (!host.open(path, &error))
+            return fail(error);
+        QJsonArray pages;
+        for (const auto &page : host.pages()) {
+            QJsonObject entry;
+            entry.insert(QStringLiteral("title"), page.page.title);
+            entry.insert(QStringLiteral("location"), page.page.location);
+            entry.insert(QStringLiteral("page"), page.plugin->toJson());
+            pages.append(entry);
+        }
+        json.insert(QStringLiteral("pages"), pages);
+    }
+    m_out << QJsonDocument(json).toJson(QJsonDocument::Indented);
+    m_out.flush();
+    return 0;
+}
+
+int TillboxCli::resave(const QStringList &args)
+{
+    if (args.size() != 2)
+        return usage(2);
+    QByteArray bytes;
+    QString error;
+    if (!readFile(args[0], &bytes, &error))
+        return fail(error);
+    const auto plugin = TillboxPlugin::fromArchivedData(bytes, &error);
+    if (!plugin)
+        return fail(QStringLiteral("cannot read %1: %2").arg(args[0], error));
+    if (!AtomicFile::write(args[1], plugin->archivedData(), &error))
+        return fail(error);
+    return 0;
+}
+
+int TillboxCli::newSite(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usage(2);
+    const QString path = args.first();
+    if (QFileInfo::exists(path))
+        return fail(QStringLiteral("%1 already exists; not overwriting it").arg(path));
+    SiteDocument document;
+    document.setSiteName(QFileInfo(path).completeBaseName());
+    SitePage page;
+    page.uniqueID = SiteDocument::newUniqueID();
+    page.title = QStringLiteral("Shop");
+    page.location = QStringLiteral("");
+    page.fileName = QStringLiteral("index.html");
+    auto plugin = std::make_shared<TillboxPlugin>();
+    page.pluginData = plugin->archivedData();
+    QString error;
+    if (!document.addPage(page, &error) || !document.save(path, &error))
+        return fail(error);
+    return 0;
+}
+
+int TillboxCli::addPage(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    QString title, location;
+    for (qsizetype i = 0; i < args.size();) {
+        if ((args[i] == QLatin1String("--title") || args[i] == QLatin1String("--location")) && i + 1 < args.size()) {
+            (args[i] == QLatin1String("--title") ? title : location) = args[i + 1];
+            args.remove(i, 2);
+        } else {
+            ++i;
+        }
+    }
+    if (args.size() != 2)
+        return usage(2);
+    QString error;
+    SiteDocument document;
+    if (!document.load(args[0], &error))
+        return fail(error);
+    QByteArray bytes;
+    if (!readFile(args[1], &bytes, &error))
+        return fail(error);
+    // Only a page that loads may enter the site.
+    if (!TillboxPlugin::fromArchivedData(bytes, &error))
+        return fail(QStringLiteral("cannot read %1: %2").arg(args[1], error));
+    SitePage page;
+    page.uniqueID = SiteDocument::newUniqueID();
+    page.title = title.isNull() ? QFileInfo(args[1]).completeBaseName() : title;
+    page.location = location.isNull() ? QStringLiteral("") : location;
+    page.fileName = QStringLiteral("index.html");
+    page.pluginData = bytes;
+    if (!document.addPage(page, &error) || !document.save(args[0], &error))
+        return fail(error);
+    return 0;
+}
