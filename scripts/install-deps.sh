@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-image-formats-plugins libplist-dev libgtest-dev
   python3
+  libjs-mootools libphp-phpmailer php-cli python3-aiosmtpd
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "archive/keyedarchiver.h"
 
+#include "archive/binaryplistwriter.h"
+
 #include <plist/plist.h>
 
 #include <cmath>
@@ -437,11 +439,7 @@ QByteArray KeyedArchiver::finishEncoding()
     d->top = nullptr;
     d->objects.clear();
 
-    char *bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(archive, &bytes, &length);
-    QByteArray result(bytes, qsizetype(length));
-    plist_to_bin_free(bytes);
+    QByteArray result = BinaryPlistWriter::write(archive);
     plist_free(archive);
     return result;
 }
