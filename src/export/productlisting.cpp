@@ -1,0 +1,347 @@
+#include "export/productlisting.h"
+
+#include "catalogue/tillboxoption.h"
+#include "catalogue/tillboxoptionvalue.h"
+#include "catalogue/tillboxproduct.h"
+#include "host/bundle.h"
+#include "host/exportparameters.h"
+#include "host/rmhtml.h"
+#include "host/rwdocument.h"
+#include "host/rwpage.h"
+#include "images/picture.h"
+#include "images/productimagewriter.h"
+#include "plugin/plugineditor.h"
+#include "plugin/tillboxplugin.h"
+#include "settings/tillboxglobalsettings.h"
+#include "util/cformat.h"
+#include "util/customreplace.h"
+
+#include <QtDebug>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+const QString ProductAreaOpening = QStringLiteral("\n<div>\n");
+const QString ProductAreaClosing = QStringLiteral("\n</div>\n");
+
+void fill(QString &text, const QString &target, const QString &value, EscapeMode mode)
+{
+    text = CustomReplace::stringByCustomReplacingOccurrencesOfString(text, target, value, mode);
+}
+
+QString number(int32_t value)
+{
+    return QString::number(value);
+}
+
+// A price or option surcharge times a tax rate, as the cart computes it:
+// the product in single precision, the division in double.
+double taxAmount(float taxRate, float price)
+{
+    const float product = taxRate * price;
+    return double(product) / 100.0;
+}
+
+// Everything one call of contentHTML works with.
+class ListingRun
+{
+public:
+    ListingRun(TillboxPlugin &plugin, const Bundle &bundle, const ExportParameters &params)
+        : m_plugin(plugin), m_bundle(bundle), m_params(params), m_settings(*plugin.globalSettings()),
+          m_prices(m_settings)
+    {
+    }
+
+    QString run();
+
+private:
+    void warnAboutMissingPHPInPreview();
+    QString itemTemplate() const;
+    QString styledTextHTML(const std::optional<StyledText> &text) const;
+    QString pageHeader();
+    QString pageFooter();
+    QString productBlock(const TillboxProduct &product, const QString &itemTemplate, int *listedCount);
+    QString optionsText(const TillboxProduct &product);
+    QString valuesText(const TillboxProduct &product, const TillboxOption &option);
+    bool pictureHasAlpha(const TillboxProduct &product);
+    // The template's text, read on first use and kept for the rest of the
+    // call rather than read again for every product: a catalogue of
+    // thousands would otherwise read the same text thousands of times.
+    const QString &templateText(std::optional<QString> &slot, const char *name);
+
+    TillboxPlugin &m_plugin;
+    const Bundle &m_bundle;
+    const ExportParameters &m_params;
+    TillboxGlobalSettings &m_settings;
+    PriceFormatting m_prices;
+    std::unique_ptr<RMHTML> m_exporter;
+    const RWPage *m_page = nullptr;
+    std::optional<bool> m_placeholderHasAlpha;
+
+    std::optional<QString> m_optionInput;
+    std::optional<QString> m_optionTextarea;
+    std::optional<QString> m_optionSelect;
+    std::optional<QString> m_optionValue;
+    std::optional<QString> m_oldPrice;
+};
+
+const QString &ListingRun::templateText(std::optional<QString> &slot, const char *name)
+{
+    if (!slot) {
+        const QString resource = QString::fromLatin1(name);
+        slot = m_bundle.resourceText(resource, QStringLiteral("html"));
+        if (!slot) {
+            qWarning().noquote() << QStringLiteral("Tillbox: missing or unreadable template %1.html").arg(resource);
+            slot = QStringLiteral("");
+        }
+    }
+    return *slot;
+}
+
+void ListingRun::warnAboutMissingPHPInPreview()
+{
+    if (!m_params.isPreview() || !m_settings.warnAboutMissingPHP())
+        return;
+    if (!m_settings.enableDirectOrder() && !m_settings.enableCoupons())
+        return;
+    // Only the alert is the editor's: without one there is nobody to tell.
+    if (PluginEditor *editor = m_plugin.editor()) {
+        editor->runAlert({m_bundle.localizedString(QStringLiteral("PHPWarningTitle")),
+                          m_bundle.localizedString(QStringLiteral("PreviewExplanation")),
+                          m_bundle.localizedString(QStringLiteral("OK"))});
+    }
+}
+
+QString ListingRun::itemTemplate() const
+{
+    QString layout = m_settings.useCustomLayout() && !m_settings.customLayout().isEmpty()
+                         ? m_settings.customLayout()
+                         : m_settings.defaultLayout();
+    if (layout.isNull()) {
+        qWarning().noquote() << QStringLiteral("Tillbox: missing or unreadable template template_item.html");
+        layout = QStringLiteral("");
+    }
+    layout.replace(QStringLiteral("%COLUMN_STYLE%"), number(m_settings.cartColumnsIndex() + 1));
+    fill(layout, QStringLiteral("%DISPLAY_QUANTITY%"),
+         m_settings.showQuantityField() ? QStringLiteral("inline") : QStringLiteral("none"), EscapeMode::Plain);
+    return layout;
+}
+
+QString ListingRun::styledTextHTML(const std::optional<StyledText> &text) const
+{
+    const StyledText content = text.value_or(StyledText());
+    const QString folder = m_params.filesFolderPath();
+    return m_exporter->exportAttributedString(content, folder, folder, QStringLiteral(""),
+                                              QStringLiteral("%content%"), QStringLiteral("content"), m_page);
+}
+
+QString ListingRun::pageHeader()
+{
+    if (m_settings.useHtmlPageHeader() && !m_settings.htmlPageHeader().isNull())
+        return m_settings.htmlPageHeader();
+    // The editor's text may not have reached the settings yet (it is copied
+    // there on save): take it now so the preview shows what was typed.
+    if (PluginEditor *editor = m_plugin.editor()) {
+        if (const auto text = editor->headerText())
+            m_settings.setPageHeader(text);
+    }
+    const auto header = m_settings.pageHeader();
+    if (!header || header->isEmpty())
+        return QStringLiteral("");
+    return styledTextHTML(header);
+}
+
+QString ListingRun::pageFooter()
+{
+    if (m_settings.useHtmlPageFooter() && !m_settings.htmlPageFooter().isNull())
+        return m_settings.htmlPageFooter();
+    if (PluginEditor *editor = m_plugin.editor()) {
+        if (const auto text = editor->footerText())
+            m_settings.setPageFooter(text);
+    }
+    const auto footer = m_settings.pageFooter();
+    if (!footer || footer->isEmpty())
+        return QStringLiteral("");
+    return styledTextHTML(footer);
+}
+
+bool ListingRun::pictureHasAlpha(const TillboxProduct &product)
+{
+    if (const auto icon = product.icon())
+        return icon->hasAlphaChannel();
+    // The export writes the bundle's placeholder picture for a product
+    // without a usable one; name the files after that picture's format so
+    // the page points at the files that are actually written.
+    if (!m_placeholderHasAlpha) {
+        const auto bytes = m_bundle.imageResourceData(QStringLiteral("iconItem"));
+        const Picture placeholder(bytes.value_or(QByteArray()));
+        m_placeholderHasAlpha = !placeholder.isNull() && placeholder.hasAlphaChannel();
+    }
+    return *m_placeholderHasAlpha;
+}
+
+QString ListingRun::valuesText(const TillboxProduct &product, const TillboxOption &option)
+{
+    QString values = QStringLiteral("");
+    for (const auto &value : option.optionValuesArray()) {
+        if (!value)
+            continue;
+        QString entry = templateText(m_optionValue, "template_option_value");
+        fill(entry, QStringLiteral("%OPTION_VALUE%"), value->optionValueName(), EscapeMode::Html);
+        values += entry;
+        fill(values, QStringLiteral("%OPTION_PRICE%"),
+             m_prices.stringWithPrice(value->optionValuePrice(), false), EscapeMode::Plain);
+        fill(values, QStringLiteral("%OPTION_TAXES%"),
+             m_prices.stringWithPrice(taxAmount(product.taxRate(), value->optionValuePrice()), false),
+             EscapeMode::Plain);
+        fill(values, QStringLiteral("%OPTION_WEIGHT%"), CFormat::fixed(value->optionValueWeight(), 6),
+             EscapeMode::Plain);
+        // The name alone: the cart script adds the surcharge itself.
+        fill(values, QStringLiteral("%OPTION_VALUE_AND_PRICE%"), value->optionValueName(), EscapeMode::Html);
+    }
+    return values;
+}
+
+QString ListingRun::optionsText(const TillboxProduct &product)
+{
+    QString options = QStringLiteral("");
+    for (const auto &option : product.optionsArray()) {
+        if (!option)
+            continue;
+        switch (option->optionTypeTag()) {
+        case TillboxOption::OneLineTextTag:
+            options += templateText(m_optionInput, "template_item_option_input");
+            break;
+        case TillboxOption::MultiLineTextTag:
+            options += templateText(m_optionTextarea, "template_item_option_textarea");
+            break;
+        case TillboxOption::ValueListTag:
+            options += templateText(m_optionSelect, "template_item_option_select");
+            fill(options, QStringLiteral("%TEMPLATE_OPTION_VALUES%"), valuesText(product, *option),
+                 EscapeMode::Plain);
+            break;
+        default:
+            break;
+        }
+        fill(options, QStringLiteral("%OPTION_NAME%"), option->optionName(), EscapeMode::Html);
+        fill(options, QStringLiteral("%ID%"), number(product.productID()), EscapeMode::Html);
+    }
+    return options;
+}
+
+QString ListingRun::productBlock(const TillboxProduct &product, const QString &itemTemplate, int *listedCount)
+{
+    if (product.status() == TillboxProduct::StatusHidden)
+        return QString();
+
+    QString block = itemTemplate;
+    fill(block, QStringLiteral("%NAME%"), product.name(), EscapeMode::Html);
+
+    const QString description = product.useHtmlDescription() && !product.htmlProductDescription().isNull()
+                                    ? product.htmlProductDescription()
+                                    : styledTextHTML(product.styledProductDescription());
+    fill(block, QStringLiteral("%DESCRIPTION%"), description, EscapeMode::Plain);
+    fill(block, QStringLiteral("%SKU%"), product.SKU(), EscapeMode::Html);
+    fill(block, QStringLiteral("%ID%"), number(product.productID()), EscapeMode::Plain);
+
+    // The same names and formats as the files the export writes.
+    const ProductImageWriter::Formats formats = ProductImageWriter::formatsFor(
+        pictureHasAlpha(product), m_settings.preserveImageFormat(), product.hasDropShadow());
+    const QString filesFolder = m_params.filesFolderName() + QLatin1Char('/');
+    fill(block, QStringLiteral("%THUMB_PATH%"),
+         filesFolder
+             + ProductImageWriter::thumbnailFileName(product.productID(), product.iconName(),
+                                                     formats.thumbnail.extension),
+         EscapeMode::Plain);
+    fill(block, QStringLiteral("%IMAGE_PATH%"),
+         filesFolder
+             + ProductImageWriter::fullImageFileName(product.productID(), product.iconName(),
+                                                     formats.fullImage.extension),
+         EscapeMode::Plain);
+
+    fill(block, QStringLiteral("%TEMPLATE_ITEM_OPTIONS%"), optionsText(product), EscapeMode::Plain);
+
+    const float effectivePrice = product.hasSpecialPrice() ? product.specialPrice() : product.price();
+    const QString shownRegularPrice =
+        m_prices.localizedStringWithPrice(m_prices.shownPrice(product.price(), product.taxRate()));
+    if (product.hasSpecialPrice()) {
+        QString oldPrice = templateText(m_oldPrice, "template_old_price");
+        fill(oldPrice, QStringLiteral("%I18N_OLD_PRICE%"), shownRegularPrice, EscapeMode::Plain);
+        fill(block, QStringLiteral("%PRICE%"), m_prices.stringWithPrice(product.specialPrice(), false),
+             EscapeMode::Plain);
+        fill(oldPrice, QStringLiteral("%I18N_PRICE%"), shownRegularPrice, EscapeMode::Plain);
+        fill(block, QStringLiteral("%I18N_PRICE%"),
+             m_prices.localizedStringWithPrice(m_prices.shownPrice(product.specialPrice(), product.taxRate())),
+             EscapeMode::Plain);
+        fill(block, QStringLiteral("%TEMPLATE_OLD_PRICE%"), oldPrice, EscapeMode::Plain);
+    } else {
+        fill(block, QStringLiteral("%PRICE%"), m_prices.stringWithPrice(product.price(), false), EscapeMode::Plain);
+        fill(block, QStringLiteral("%I18N_PRICE%"), shownRegularPrice, EscapeMode::Plain);
+        fill(block, QStringLiteral("%TEMPLATE_OLD_PRICE%"), QStringLiteral(""), EscapeMode::Plain);
+    }
+    fill(block, QStringLiteral("%TAXES%"),
+         m_prices.stringWithPrice(taxAmount(product.taxRate(), effectivePrice), false), EscapeMode::Plain);
+
+    if (product.hasShipping()) {
+        fill(block, QStringLiteral("%SHIPPING_1%"), m_prices.stringWithPrice(product.shipping(), false),
+             EscapeMode::Plain);
+        fill(block, QStringLiteral("%SHIPPING_2%"), m_prices.stringWithPrice(product.additionalItemShipping(), false),
+             EscapeMode::Plain);
+    } else {
+        fill(block, QStringLiteral("%SHIPPING_1%"), QStringLiteral(""), EscapeMode::Plain);
+        fill(block, QStringLiteral("%SHIPPING_2%"), QStringLiteral(""), EscapeMode::Plain);
+    }
+    fill(block, QStringLiteral("%CURRENCY_SYMBOL%"), QStringLiteral(""), EscapeMode::Plain);
+    fill(block, QStringLiteral("%PURCHASE_LIMIT%"), number(product.purchaseLimit()), EscapeMode::Plain);
+    fill(block, QStringLiteral("%WEIGHT%"), CFormat::fixed(product.weight(), 6), EscapeMode::Plain);
+
+    const QMap<QString, QString> &texts = m_settings.localizableStrings();
+    if (product.status() == TillboxProduct::StatusAvailable) {
+        fill(block, QStringLiteral("%OUT_OF_STOCK%"), QStringLiteral(""), EscapeMode::Plain);
+        fill(block, QStringLiteral("%ADD_TO_CART%"),
+             texts.value(m_bundle.localizedString(QStringLiteral("i18nAddToCart"))), EscapeMode::Html);
+    } else if (product.status() == TillboxProduct::StatusOutOfStock) {
+        fill(block, QStringLiteral("%OUT_OF_STOCK%"), QStringLiteral("disabled=true"), EscapeMode::Plain);
+        fill(block, QStringLiteral("%ADD_TO_CART%"),
+             texts.value(m_bundle.localizedString(QStringLiteral("i18nOutOfStock"))), EscapeMode::Html);
+    }
+
+    ++*listedCount;
+    const int columns = m_settings.cartColumnsIndex() + 1;
+    if (m_settings.cartColumnsIndex() > 0 && *listedCount % columns == 0)
+        block += TBXIEMultiColumnFix;
+    return block;
+}
+
+QString ListingRun::run()
+{
+    warnAboutMissingPHPInPreview();
+    const QString item = itemTemplate();
+
+    m_exporter = m_plugin.exporterWithParams(m_params);
+    if (!m_exporter)
+        m_exporter = RMHTML::HTMLExporterWithParameterDictionary(m_params);
+    if (const RWPage *page = RWPageForPlugin(&m_plugin); page && m_plugin.document())
+        m_page = m_plugin.document()->pageFromUniqueID(page->uniqueID());
+
+    QString output = pageHeader() + ProductAreaOpening;
+    int listedCount = 0;
+    for (const auto &product : m_plugin.products()) {
+        if (product)
+            output += productBlock(*product, item, &listedCount);
+    }
+    output += ProductAreaClosing;
+    output += pageFooter();
+    return output;
+}
+
+} // namespace
+
+ProductListing::ProductListing(TillboxPlugin &plugin, const Bundle &bundle) : m_plugin(plugin), m_bundle(bundle) {}
+
+QString ProductListing::contentHTML(const ExportParameters &params)
+{
+    return ListingRun(m_plugin, m_bundle, params).run();
+}

@@ -1,0 +1,120 @@
+#include "exporttestsupport.h"
+
+#include "plugin/tillboxplugin.h"
+#include "settings/tillboxglobalsettings.h"
+#include "support/testsupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <gtest/gtest.h>
+
+namespace exporttest {
+
+TestBundle::TestBundle(const QString &strings, const QString &secret)
+{
+    EXPECT_TRUE(m_dir.isValid());
+    QString info = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\">\n<dict>\n"
+        "\t<key>CFBundleShortVersionString</key>\n\t<string>2.5.1</string>\n");
+    if (!secret.isNull())
+        info += QStringLiteral("\t<key>TBXSisowSharedSecret</key>\n\t<string>%1</string>\n").arg(secret);
+    info += QStringLiteral("</dict>\n</plist>\n");
+    write(QStringLiteral("Info.plist"), info.toUtf8());
+    write(QStringLiteral("Localizable.strings"), strings.toUtf8());
+    m_bundle = std::make_unique<Bundle>(m_dir.path());
+}
+
+QString TestBundle::defaultStrings()
+{
+    return QStringLiteral("\"i18nAddToCart\" = \"Add to cart\";\n"
+                          "\"i18nOutOfStock\" = \"Sold out\";\n"
+                          "\"i18nTotal\" = \"Total\";\n"
+                          "\"PHPWarningTitle\" = \"No PHP in preview\";\n"
+                          "\"PreviewExplanation\" = \"Coupons and direct orders need a web server.\";\n"
+                          "\"OK\" = \"OK\";\n");
+}
+
+void TestBundle::write(const QString &fileName, const QByteArray &content) const
+{
+    testsupport::writeFile(QDir(m_dir.path()).filePath(fileName), content);
+}
+
+void TestBundle::remove(const QString &fileName) const
+{
+    QFile::remove(QDir(m_dir.path()).filePath(fileName));
+}
+
+std::shared_ptr<TillboxPlugin> makePlugin(const Bundle &bundle)
+{
+    auto plugin = std::make_shared<TillboxPlugin>();
+    plugin->setGlobalSettings(std::make_shared<TillboxGlobalSettings>(bundle));
+    return plugin;
+}
+
+namespace {
+
+QByteArray encode(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    EXPECT_TRUE(writer.write(image)) << qPrintable(writer.errorString());
+    return bytes;
+}
+
+QStringList g_logLines;
+QtMessageHandler g_previousHandler = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg)
+        g_logLines.append(message);
+}
+
+} // namespace
+
+QByteArray opaqueJpeg(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(200, 40, 40));
+    return encode(image, "jpeg");
+}
+
+QByteArray transparentPng(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(QColor(0, 0, 200, 100));
+    return encode(image, "png");
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+LogCapture::LogCapture()
+{
+    g_logLines.clear();
+    g_previousHandler = qInstallMessageHandler(capture);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(g_previousHandler);
+}
+
+const QStringList &LogCapture::lines() const
+{
+    return g_logLines;
+}
+
+} // namespace exporttest
