@@ -2,6 +2,8 @@
 
 #include "archive/keyedarchiver.h"
 #include "catalogue/tillboxproduct.h"
+#include "export/cartheader.h"
+#include "export/productlisting.h"
 #include "host/bundle.h"
 #include "host/notificationcenter.h"
 #include "plugin/plugineditor.h"
@@ -126,13 +128,7 @@ std::shared_ptr<TillboxPlugin> TillboxPlugin::initWithCoder(KeyedUnarchiver &cod
     plugin->registerAsObserverForPluginChanges();
     plugin->m_globalSettingsController.setContent(plugin->m_globalSettings);
     plugin->handleCurrencyChange();
-
-    if (PluginEditor *editor = plugin->m_editor) {
-        if (const auto header = plugin->m_globalSettings->pageHeader())
-            editor->setHeaderText(*header);
-        if (const auto footer = plugin->m_globalSettings->pageFooter())
-            editor->setFooterText(*footer);
-    }
+    // The header and footer reach the editor's views when it is attached.
 
     if (const auto products = coder.decodeObjectList<TillboxProduct>("Products")) {
         for (const auto &product : *products)
@@ -172,6 +168,12 @@ std::shared_ptr<TillboxPlugin> TillboxPlugin::fromArchivedData(const QByteArray 
     if (coder.open(data))
         plugin = coder.decodeRootObject<TillboxPlugin>();
     if (coder.hasError() || !plugin) {
+        // The page never opens, so its products must not stay in the site's
+        // catalogue; their IDs are freed when the plug-in goes.
+        if (plugin) {
+            for (const auto &product : std::as_const(plugin->m_products))
+                ProductRegistry::forgetProduct(product);
+        }
         if (error)
             *error = coder.hasError() ? coder.errorString() : QStringLiteral("the archive holds no shop page");
         return nullptr;
@@ -225,7 +227,67 @@ void TillboxPlugin::pluginWasSelected()
     handleCheckoutChange();
 }
 
+// --- Export -----------------------------------------------------------------------
+
+QString TillboxPlugin::contentHTML(const ExportParameters &params)
+{
+    return ProductListing(*this, pluginBundle()).contentHTML(params);
+}
+
+std::optional<QString> TillboxPlugin::pageContentHeaders(const ExportParameters &params) const
+{
+    return pageContentHeadersTemplateWithParams(params);
+}
+
+std::optional<QString>
+TillboxPlugin::pageContentHeadersTemplateWithParams(const std::optional<ExportParameters> &params) const
+{
+    return CartHeader(*m_globalSettings, pluginBundle()).pageContentHeadersTemplateWithParams(params);
+}
+
+QStringList TillboxPlugin::extraFilesNeededInExportFolder(const ExportParameters &params)
+{
+    ExportFileSet files(*this, pluginBundle());
+    files.setProgressHandler(m_exportProgress);
+    const QStringList paths = files.extraFilesNeededInExportFolder(params);
+    m_lastExportFailures = files.failures();
+    return paths;
+}
+
+QString TillboxPlugin::pathRemovingLocation(const ExportParameters &params) const
+{
+    return ExportFileSet::pathRemovingLocation(params);
+}
+
+QString TillboxPlugin::relativePathFromAbsolutePath(const ExportParameters &params) const
+{
+    return ExportFileSet::relativePathFromAbsolutePath(params);
+}
+
+QString TillboxPlugin::pathForTemporaryFileWithPrefix(const QString &prefix) const
+{
+    return ExportFileSet::pathForTemporaryFileWithPrefix(prefix);
+}
+
 // --- State ------------------------------------------------------------------------
+
+void TillboxPlugin::setEditor(PluginEditor *editor)
+{
+    if (editor == m_editor)
+        return;
+    m_editor = editor;
+    if (!m_editor)
+        return;
+    // The views start out empty, and saving and broadcasting copy them back
+    // into the records: unless they show the stored texts first, the next
+    // save or change would wipe the header, footer and description.
+    if (const auto header = m_globalSettings->pageHeader())
+        m_editor->setHeaderText(*header);
+    if (const auto footer = m_globalSettings->pageFooter())
+        m_editor->setFooterText(*footer);
+    showSelectedDescription();
+    handleCurrencyChange();
+}
 
 void TillboxPlugin::setGlobalSettings(const std::shared_ptr<TillboxGlobalSettings> &settings)
 {
@@ -296,9 +358,8 @@ void TillboxPlugin::observeValueForKeyPath(const QString &keyPath, const QObject
     const std::shared_ptr<TillboxProduct> product = m_productController.selectedProduct();
     if (!product)
         return;
-    if (keyPath == QLatin1String("selectionIndex") && m_editor && m_editor->hasDescriptionView()
-        && product->styledProductDescription())
-        m_editor->showDescription(*product->styledProductDescription());
+    if (keyPath == QLatin1String("selectionIndex"))
+        showSelectedDescription();
     if (keyPath == QLatin1String("selection.status") && m_editor)
         m_editor->redrawProductTable();
     if (m_editor) {
@@ -308,6 +369,19 @@ void TillboxPlugin::observeValueForKeyPath(const QString &keyPath, const QObject
     if (keyPath == QLatin1String("selection.couponType"))
         handleCurrencyChange();
     NotificationCenter::defaultCenter().postNotificationName(TBXProductChangedNotification);
+}
+
+void TillboxPlugin::showSelectedDescription()
+{
+    if (!m_editor || !m_editor->hasDescriptionView())
+        return;
+    const auto product = m_productController.selectedProduct();
+    if (!product)
+        return;
+    // A product without a description shows an empty one: left in the view,
+    // the previous product's text would be copied into this product by the
+    // next broadcast.
+    m_editor->showDescription(product->styledProductDescription().value_or(StyledText()));
 }
 
 void TillboxPlugin::broadcastPluginChanged()

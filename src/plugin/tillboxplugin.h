@@ -1,5 +1,7 @@
 #pragma once
 
+#include "export/exportfileset.h"
+#include "host/exportparameters.h"
 #include "host/rwabstractplugin.h"
 #include "plugin/objectcontroller.h"
 #include "plugin/productcontroller.h"
@@ -90,6 +92,25 @@ public:
     QString defaultFolderName() const { return QStringLiteral("tillbox"); }
     QString sidebarHTML(const ExportParameters &) const { return QString(QLatin1String("")); }
     TillboxPlugin *pluginForStyledTextView(QObject *) { return this; }
+
+    // --- Export -------------------------------------------------------------
+    // The page body: header, one block per listed product, footer.
+    QString contentHTML(const ExportParameters &params);
+    // The cart's configuration block for the page head; absent when the
+    // header template cannot be read.
+    std::optional<QString> pageContentHeaders(const ExportParameters &params) const;
+    std::optional<QString> pageContentHeadersTemplateWithParams(const std::optional<ExportParameters> &params) const;
+    // Writes the page's own files (pictures, "coupons.php") into the scratch
+    // folder and returns their paths; writes the files every shop page shares
+    // into the site's shared folder.
+    QStringList extraFilesNeededInExportFolder(const ExportParameters &params);
+    QString pathRemovingLocation(const ExportParameters &params) const;
+    QString relativePathFromAbsolutePath(const ExportParameters &params) const;
+    QString pathForTemporaryFileWithPrefix(const QString &prefix) const;
+    // What the last extraFilesNeededInExportFolder() could not write; each is
+    // also logged as a line beginning "Tillbox: ".
+    const QStringList &lastExportFailures() const { return m_lastExportFailures; }
+    void setExportProgressHandler(const ExportFileSet::Progress &progress) { m_exportProgress = progress; }
     bool isOnSnowLeopardOrBetter() const { return true; }
 
     // --- State --------------------------------------------------------------
@@ -105,7 +126,9 @@ public:
     const ProductController &productController() const { return m_productController; }
 
     PluginEditor *editor() const { return m_editor; }
-    void setEditor(PluginEditor *editor) { m_editor = editor; }
+    // Attaches the editor (null detaches it) and shows the page in its views:
+    // header, footer, the selected product's description and the formatters.
+    void setEditor(PluginEditor *editor);
 
     // --- Change tracking ------------------------------------------------------
     void registerAsObserverForPluginChanges();
@@ -144,6 +167,7 @@ public:
 
 private:
     void connectCurrency();
+    void showSelectedDescription();
 
     QString m_currentExportVersion;
     std::shared_ptr<TillboxGlobalSettings> m_globalSettings;
@@ -154,4 +178,6 @@ private:
     QList<QMetaObject::Connection> m_observations;
     QMetaObject::Connection m_currencyObservation;
     bool m_unloaded = false;
+    QStringList m_lastExportFailures;
+    ExportFileSet::Progress m_exportProgress;
 };

@@ -1,0 +1,345 @@
+#include "plugin/recordingeditor.h"
+
+#include "catalogue/tillboxproduct.h"
+#include "host/notificationcenter.h"
+#include "plugin/productregistry.h"
+#include "plugin/tillboxplugin.h"
+#include "settings/tillboxcurrency.h"
+#include "settings/tillboxglobalsettings.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// A page with an editor attached, counting what each change sets off: host
+// broadcasts, formatter refreshes, checkout refreshes and product
+// notifications.
+class ChangeTrackingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ProductRegistry::resetForTesting();
+        plugin = std::make_shared<TillboxPlugin>();
+        plugin->setEditor(&editor);
+        QObject::connect(plugin.get(), &RWAbstractPlugin::pluginChanged, [this] { ++hostSignals; });
+        notifications = QObject::connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notificationPosted,
+                                         [this](const QString &name, QObject *object) {
+                                             EXPECT_EQ(object, nullptr);
+                                             if (name == TBXProductChangedNotification)
+                                                 ++productNotifications;
+                                         });
+        reset();
+    }
+    void TearDown() override
+    {
+        QObject::disconnect(notifications);
+        plugin.reset();
+        ProductRegistry::resetForTesting();
+    }
+
+    void reset()
+    {
+        editor.clear();
+        broadcastsBefore = plugin->changeBroadcastCount();
+        hostSignals = 0;
+        productNotifications = 0;
+    }
+    int broadcasts() const
+    {
+        const int count = plugin->changeBroadcastCount() - broadcastsBefore;
+        EXPECT_EQ(hostSignals, count) << "every broadcast reaches the host";
+        EXPECT_EQ(editor.descriptionUpdates, count) << "the description is copied in before each broadcast";
+        return count;
+    }
+    // Nothing at all happened since the last reset().
+    void expectQuiet() const
+    {
+        EXPECT_EQ(broadcasts(), 0);
+        EXPECT_TRUE(editor.refreshes.empty());
+        EXPECT_EQ(editor.checkoutChanges, 0);
+        EXPECT_TRUE(editor.couponWarnings.empty());
+        EXPECT_TRUE(editor.shownDescriptions.empty());
+        EXPECT_EQ(editor.tableRedraws, 0);
+        EXPECT_EQ(productNotifications, 0);
+    }
+
+    std::shared_ptr<TillboxProduct> addProduct(const QString &sku, const QString &description = QString())
+    {
+        auto product = TillboxProduct::create();
+        product->setSKU(sku);
+        if (!description.isNull())
+            product->setStyledProductDescription(StyledText(description));
+        plugin->productController().addObject(product);
+        return product;
+    }
+    TillboxGlobalSettings &settings() { return *plugin->globalSettings(); }
+
+    RecordingEditor editor;
+    std::shared_ptr<TillboxPlugin> plugin;
+    QMetaObject::Connection notifications;
+    int broadcastsBefore = 0;
+    int hostSignals = 0;
+    int productNotifications = 0;
+};
+
+} // namespace
+
+// --- Settings and currency fields ----------------------------------------------------
+
+struct SettingsChange
+{
+    const char *name;
+    std::function<void(TillboxGlobalSettings &)> prepare; // before counting starts
+    std::function<void(TillboxGlobalSettings &)> change;
+    int broadcasts;
+    bool refreshesPricesAndCheckout;
+};
+
+class SettingsChangeTest : public ChangeTrackingTest, public ::testing::WithParamInterface<SettingsChange>
+{
+};
+
+const std::function<void(TillboxGlobalSettings &)> noPreparation;
+
+TEST_P(SettingsChangeTest, TriggersExactlyItsRefreshes)
+{
+    const SettingsChange &c = GetParam();
+    if (c.prepare)
+        c.prepare(settings());
+    reset();
+    c.change(settings());
+
+    EXPECT_EQ(broadcasts(), c.broadcasts);
+    const int refreshes = c.refreshesPricesAndCheckout ? c.broadcasts : 0;
+    EXPECT_EQ(int(editor.refreshes.size()), refreshes);
+    EXPECT_EQ(editor.checkoutChanges, refreshes);
+    EXPECT_EQ(productNotifications, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, SettingsChangeTest,
+    ::testing::Values(
+        SettingsChange{"CartWidth", noPreparation, [](auto &s) { s.setCartWidth(640); }, 1, false},
+        SettingsChange{"SameCartWidthAgain", noPreparation, [](auto &s) { s.setCartWidth(s.cartWidth()); }, 0, false},
+        SettingsChange{"DecimalSeparator", noPreparation, [](auto &s) { s.setDecimalSeparatorIndex(1); }, 1, true},
+        SettingsChange{"DecimalNumber", noPreparation, [](auto &s) { s.setDecimalNumberIndex(0); }, 1, true},
+        SettingsChange{"PayPalOn", [](auto &s) { s.setEnablePayPal(false); }, [](auto &s) { s.setEnablePayPal(true); },
+                       1, false},
+        SettingsChange{"SisowOn", noPreparation, [](auto &s) { s.setEnableSisow(true); }, 1, false},
+        SettingsChange{"GoogleCheckoutOn", noPreparation, [](auto &s) { s.setEnableGoogleCheckout(true); }, 1, true},
+        SettingsChange{"EJunkieOn", noPreparation, [](auto &s) { s.setEnableEJunkie(true); }, 1, true},
+        SettingsChange{"DirectOrderOn", noPreparation, [](auto &s) { s.setEnableDirectOrder(true); }, 1, true},
+        SettingsChange{"EJunkieAccount", noPreparation, [](auto &s) { s.setEJunkieAccount(QStringLiteral("me")); },
+                       1, false},
+        SettingsChange{"SisowAccount", noPreparation, [](auto &s) { s.setSisowAccount(QStringLiteral("me")); }, 1,
+                       false},
+        SettingsChange{"AdditionalCostsLimit4", noPreparation, [](auto &s) { s.setAdditionalCostsLimit(4, 99.f); },
+                       1, false},
+        SettingsChange{"CurrencySymbol", noPreparation, [](auto &s) { s.currency()->setSymbol(QStringLiteral("€")); },
+                       1, true},
+        SettingsChange{"CurrencyCode", noPreparation, [](auto &s) { s.currency()->setCode(QStringLiteral("EUR")); },
+                       1, true},
+        SettingsChange{"CurrencySide", noPreparation, [](auto &s) { s.currency()->setShownOnLeft(false); }, 1, true},
+        SettingsChange{"CurrencySpace", noPreparation,
+                       [](auto &s) { s.currency()->setSpaceBetweenSymbolAndPrice(false); }, 1, true},
+        // Fields the page does not watch.
+        SettingsChange{"CurrencyTag", noPreparation, [](auto &s) { s.currency()->setTag(30); }, 0, false},
+        SettingsChange{"CartIconSet", noPreparation, [](auto &s) { s.setCartIconSetIndex(0); }, 0, false},
+        SettingsChange{"EnableCoupons", noPreparation, [](auto &s) { s.setEnableCoupons(true); }, 0, false},
+        SettingsChange{"PageHeader", noPreparation,
+                       [](auto &s) { s.setPageHeader(StyledText(QStringLiteral("header"))); }, 0, false},
+        SettingsChange{"OrderField", noPreparation,
+                       [](auto &s) { s.setDirectOrderField(3, QStringLiteral("Phone")); }, 0, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ChangeTrackingTest, EveryWatchedSettingsKeyBroadcastsOnce)
+{
+    const QStringList refreshing{"decimalSeparatorIndex", "decimalNumberIndex", "enableGoogleCheckout",
+                                 "enableEJunkie", "enableDirectOrder"};
+    ASSERT_EQ(TillboxGlobalSettings::watchedKeys().size(), 69);
+    for (const QString &key : TillboxGlobalSettings::watchedKeys()) {
+        SCOPED_TRACE(qPrintable(key));
+        reset();
+        Q_EMIT settings().valueChanged(key);
+        EXPECT_EQ(broadcasts(), 1);
+        const int refreshes = refreshing.contains(key) ? 1 : 0;
+        EXPECT_EQ(int(editor.refreshes.size()), refreshes);
+        EXPECT_EQ(editor.checkoutChanges, refreshes);
+    }
+}
+
+TEST_F(ChangeTrackingTest, DecimalSeparatorSwapsTheSeparatorsOfTheRefresh)
+{
+    settings().setDecimalSeparatorIndex(1);
+    ASSERT_EQ(editor.refreshes.size(), 1u);
+    const CurrencyRefresh &refresh = editor.refreshes.back();
+    EXPECT_EQ(refresh.priceFormatter.decimalSeparator(), QStringLiteral(","));
+    EXPECT_EQ(refresh.priceFormatter.thousandSeparator(), QStringLiteral("."));
+    EXPECT_EQ(refresh.priceFormatter.stringFromNumber(1234.5), QStringLiteral("$ 1.234,50"));
+}
+
+TEST_F(ChangeTrackingTest, RegisteringTwiceStillBroadcastsOnce)
+{
+    plugin->registerAsObserverForPluginChanges();
+    plugin->registerAsObserverForPluginChanges();
+    settings().setCartWidth(10);
+    settings().currency()->setSymbol(QStringLiteral("£"));
+    EXPECT_EQ(broadcasts(), 2);
+    EXPECT_EQ(editor.refreshes.size(), 1u);
+}
+
+TEST_F(ChangeTrackingTest, ReplacedSettingsAreNoLongerWatched)
+{
+    const auto old = plugin->globalSettings();
+    const auto replacement = std::make_shared<TillboxGlobalSettings>();
+    plugin->unregisterAsObserverForPluginChanges();
+    plugin->setGlobalSettings(replacement);
+    plugin->registerAsObserverForPluginChanges();
+    reset();
+
+    old->setCartWidth(1);
+    old->setDecimalSeparatorIndex(1);
+    old->currency()->setSymbol(QStringLiteral("X"));
+    expectQuiet();
+
+    replacement->setCartWidth(1);
+    replacement->currency()->setSymbol(QStringLiteral("X"));
+    EXPECT_EQ(broadcasts(), 2);
+    EXPECT_EQ(editor.refreshes.size(), 1u);
+    EXPECT_EQ(plugin->globalSettingsController().content(), replacement);
+}
+
+TEST_F(ChangeTrackingTest, ANewCurrencyRecordIsWatchedInsteadOfTheOld)
+{
+    const auto oldCurrency = settings().currency();
+    const auto newCurrency = std::make_shared<TillboxCurrency>();
+    settings().setCurrency(newCurrency);
+    reset();
+
+    oldCurrency->setSymbol(QStringLiteral("X"));
+    expectQuiet();
+    newCurrency->setSymbol(QStringLiteral("Y"));
+    EXPECT_EQ(broadcasts(), 1);
+    EXPECT_EQ(editor.refreshes.size(), 1u);
+}
+
+TEST_F(ChangeTrackingTest, LoadedPageWatchesItsStoredSettings)
+{
+    QString error;
+    const auto loaded = TillboxPlugin::fromArchivedData(plugin->archivedData(), &error);
+    ASSERT_TRUE(loaded) << qPrintable(error);
+    loaded->globalSettings()->setCartWidth(500);
+    loaded->globalSettings()->currency()->setSymbol(QStringLiteral("€"));
+    EXPECT_EQ(loaded->changeBroadcastCount(), 2);
+}
+
+// --- The selected product ----------------------------------------------------------------
+
+TEST_F(ChangeTrackingTest, SelectionChangesPostTheProductNotificationButDoNotMarkThePage)
+{
+    addProduct(QStringLiteral("A"));
+    EXPECT_GT(productNotifications, 0) << "adding selects the new product";
+    addProduct(QStringLiteral("B"));
+    reset();
+    plugin->productController().setSelectionIndex(0);
+    EXPECT_GT(productNotifications, 0);
+    EXPECT_EQ(broadcasts(), 0);
+
+    reset();
+    plugin->products().first()->setPrice(9.5f);
+    EXPECT_EQ(productNotifications, 1);
+    EXPECT_EQ(broadcasts(), 0);
+}
+
+TEST_F(ChangeTrackingTest, SelectingAnotherProductShowsItsDescription)
+{
+    addProduct(QStringLiteral("A"), QStringLiteral("first description"));
+    addProduct(QStringLiteral("B"), QStringLiteral("second description"));
+    addProduct(QStringLiteral("C"))->setStyledProductDescription(std::nullopt);
+    reset();
+
+    plugin->productController().setSelectionIndex(0);
+    ASSERT_FALSE(editor.shownDescriptions.empty());
+    EXPECT_EQ(editor.shownDescriptions.back(), QStringLiteral("first description"));
+    plugin->productController().setSelectionIndex(1);
+    EXPECT_EQ(editor.shownDescriptions.back(), QStringLiteral("second description"));
+
+    // Left in the view, the previous text would be copied into this product
+    // by the next broadcast.
+    plugin->productController().setSelectionIndex(2);
+    EXPECT_EQ(editor.shownDescriptions.back(), QStringLiteral("")) << "a product without description clears the view";
+
+    reset();
+    editor.descriptionViewPresent = false;
+    plugin->productController().setSelectionIndex(0);
+    EXPECT_TRUE(editor.shownDescriptions.empty());
+}
+
+TEST_F(ChangeTrackingTest, CouponWithoutSKUShowsTheWarningUntilASKUIsTyped)
+{
+    const auto product = addProduct(QString());
+    reset();
+    product->setHasCouponCode(true);
+    EXPECT_EQ(editor.lastCouponWarning(), true);
+    product->setSKU(QStringLiteral("SKU-1"));
+    EXPECT_EQ(editor.lastCouponWarning(), false);
+    product->setSKU(QStringLiteral(""));
+    EXPECT_EQ(editor.lastCouponWarning(), true);
+    product->setHasCouponCode(false);
+    EXPECT_EQ(editor.lastCouponWarning(), false);
+
+    // Moving onto a product with a coupon but no SKU shows it as well.
+    const auto other = addProduct(QStringLiteral("B"));
+    product->setHasCouponCode(true);
+    reset();
+    plugin->productController().setSelectionIndex(0);
+    EXPECT_EQ(editor.lastCouponWarning(), true);
+    plugin->productController().setSelectionIndex(1);
+    EXPECT_EQ(editor.lastCouponWarning(), false);
+}
+
+TEST_F(ChangeTrackingTest, StatusRedrawsTheTableAndCouponTypeRefreshesTheCouponField)
+{
+    const auto product = addProduct(QStringLiteral("A"));
+    reset();
+    product->setStatus(TillboxProduct::StatusOutOfStock);
+    EXPECT_EQ(editor.tableRedraws, 1);
+    EXPECT_TRUE(editor.refreshes.empty());
+
+    product->setCouponType(1);
+    ASSERT_EQ(editor.refreshes.size(), 1u);
+    EXPECT_EQ(editor.refreshes.back().couponValueFormatter, plugin->priceFormatter());
+    product->setCouponType(0);
+    ASSERT_EQ(editor.refreshes.size(), 2u);
+    EXPECT_EQ(editor.refreshes.back().couponValueFormatter.format(), QStringLiteral("0.00 %"));
+    EXPECT_EQ(broadcasts(), 0);
+}
+
+TEST_F(ChangeTrackingTest, ProductsThatAreNotSelectedTriggerNothing)
+{
+    const auto first = addProduct(QStringLiteral("A"));
+    const auto second = addProduct(QStringLiteral("B")); // selected
+    reset();
+    first->setPrice(3.f);
+    first->setSKU(QString());
+    first->setHasCouponCode(true);
+    first->setStatus(TillboxProduct::StatusHidden);
+    first->setCouponType(1);
+    expectQuiet();
+
+    // A product taken off the page is no longer watched either.
+    plugin->productController().removeObjectAtArrangedObjectIndex(1);
+    reset();
+    second->setPrice(4.f);
+    second->setStatus(TillboxProduct::StatusHidden);
+    expectQuiet();
+
+    // Nor is the last one once the page is empty.
+    plugin->productController().removeObjectAtArrangedObjectIndex(0);
+    reset();
+    first->setStatus(TillboxProduct::StatusAvailable);
+    expectQuiet();
+}

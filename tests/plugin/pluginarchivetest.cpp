@@ -1,0 +1,407 @@
+#include "plugin/recordingeditor.h"
+
+#include "archive/keyedarchiver.h"
+#include "catalogue/tillboxproduct.h"
+#include "host/bundle.h"
+#include "host/exportparameters.h"
+#include "plugin/productregistry.h"
+#include "plugin/tillboxplugin.h"
+#include "settings/tillboxglobalsettings.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// A stored record that writes only the keys a test gives it, under the class
+// names of the record it stands in for: pages and products written by other
+// versions, or damaged ones.
+template <class Stands>
+struct StoredAs
+{
+    std::function<void(KeyedArchiver &)> write;
+    static QStringList archiveClassNames() { return Stands::archiveClassNames(); }
+    void encodeWithCoder(KeyedArchiver &coder) const { write(coder); }
+};
+using StoredPage = StoredAs<TillboxPlugin>;
+using StoredProduct = StoredAs<TillboxProduct>;
+
+QByteArray storedPage(std::function<void(KeyedArchiver &)> write)
+{
+    return KeyedArchiver::archivedData(StoredPage{std::move(write)});
+}
+
+QString bundleExportVersion()
+{
+    return TillboxPlugin::pluginBundle().infoValue(QStringLiteral("QMVXExportVersion"));
+}
+
+StyledText boldText(const QString &text)
+{
+    TextAttributes bold;
+    bold.font = TextFont{QStringLiteral("Helvetica-Bold"), 18.0};
+    StyledText styled;
+    styled.append(text, bold);
+    styled.append(QStringLiteral(" !"));
+    return styled;
+}
+
+class PluginArchiveTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ProductRegistry::resetForTesting(); }
+    void TearDown() override { ProductRegistry::resetForTesting(); }
+
+    // Loading must succeed for these tests; a failure says why.
+    static std::shared_ptr<TillboxPlugin> load(const QByteArray &archive)
+    {
+        QString error;
+        auto plugin = TillboxPlugin::fromArchivedData(archive, &error);
+        EXPECT_TRUE(plugin) << qPrintable(error);
+        return plugin;
+    }
+    static std::shared_ptr<TillboxProduct> addProduct(TillboxPlugin &plugin, const QString &sku)
+    {
+        auto product = TillboxProduct::create();
+        product->setSKU(sku);
+        plugin.productController().addObject(product);
+        return product;
+    }
+    static QStringList skus(const TillboxPlugin &plugin)
+    {
+        QStringList result;
+        for (const auto &product : plugin.products())
+            result << product->SKU();
+        return result;
+    }
+};
+
+} // namespace
+
+TEST_F(PluginArchiveTest, NewPageStartsFromDefaultsAndStaysUnchanged)
+{
+    auto plugin = std::make_shared<TillboxPlugin>();
+    ASSERT_TRUE(plugin->globalSettings());
+    EXPECT_EQ(plugin->globalSettings()->toJson(), TillboxGlobalSettings().toJson());
+    EXPECT_EQ(plugin->globalSettingsController().content(), plugin->globalSettings());
+    EXPECT_TRUE(plugin->products().isEmpty());
+    EXPECT_TRUE(plugin->currentExportVersion().isNull());
+    EXPECT_TRUE(ProductRegistry::hasAllProductsTable());
+    EXPECT_EQ(plugin->changeBroadcastCount(), 0);
+    EXPECT_EQ(plugin->defaultFolderName(), QStringLiteral("tillbox"));
+
+    // An absent export version stays absent through a save, so the reloaded
+    // page is still marked changed on its first selection.
+    const auto reloaded = load(plugin->archivedData());
+    ASSERT_TRUE(reloaded);
+    EXPECT_TRUE(reloaded->currentExportVersion().isNull());
+    EXPECT_TRUE(reloaded->products().isEmpty());
+    EXPECT_EQ(reloaded->globalSettings()->toJson(), plugin->globalSettings()->toJson());
+    EXPECT_EQ(reloaded->changeBroadcastCount(), 0);
+}
+
+TEST_F(PluginArchiveTest, SidebarIsEmptyNotAbsentForEveryParameterSet)
+{
+    TillboxPlugin plugin;
+    for (const ExportParameters &params :
+         {ExportParameters(), ExportParameters::forPage(QStringLiteral("preview"), QStringLiteral("/tmp/site/shop"),
+                                                        QStringLiteral("files"), QStringLiteral("/tmp/site/shop"),
+                                                        QStringLiteral("/tmp/site")),
+          ExportParameters({{QStringLiteral("mode"), QStringLiteral("publish")}})}) {
+        const QString html = plugin.sidebarHTML(params);
+        EXPECT_FALSE(html.isNull());
+        EXPECT_TRUE(html.isEmpty());
+    }
+}
+
+// --- Export version --------------------------------------------------------------
+
+struct ExportVersionCase
+{
+    const char *name;
+    std::optional<QString> stored; // nullopt: the key is missing
+    int broadcastsOnFirstSelection;
+};
+
+class ExportVersionTest : public PluginArchiveTest, public ::testing::WithParamInterface<ExportVersionCase>
+{
+};
+
+TEST_P(ExportVersionTest, PageIsMarkedChangedOnceAndSavesTheBundleVersion)
+{
+    const QString current = bundleExportVersion();
+    ASSERT_FALSE(current.isEmpty()) << "the bundle's Info.plist lacks QMVXExportVersion";
+    const ExportVersionCase &c = GetParam();
+    const QString stored = c.stored ? (*c.stored == QLatin1String("<bundle>") ? current : *c.stored) : QString();
+
+    const auto page = load(storedPage([&](KeyedArchiver &coder) {
+        if (c.stored)
+            coder.encodeString("ExportVersion", stored);
+    }));
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->changeBroadcastCount(), 0) << "loading alone must not mark the page changed";
+
+    RecordingEditor editor;
+    page->setEditor(&editor);
+    editor.clear();
+    // The host must see the page changed while it still carries the old
+    // version: broadcast first, then store.
+    QStringList versionsSeenByHost;
+    QObject::connect(page.get(), &RWAbstractPlugin::pluginChanged,
+                     [&] { versionsSeenByHost << page->currentExportVersion(); });
+
+    page->pluginWasSelected();
+    EXPECT_EQ(page->changeBroadcastCount(), c.broadcastsOnFirstSelection);
+    EXPECT_EQ(page->currentExportVersion(), current);
+    if (c.broadcastsOnFirstSelection)
+        EXPECT_EQ(versionsSeenByHost, QStringList{stored});
+    page->pluginWasSelected();
+    page->pluginWasDeselected();
+    page->pluginWasSelected();
+    EXPECT_EQ(page->changeBroadcastCount(), c.broadcastsOnFirstSelection) << "only the first selection counts";
+    EXPECT_EQ(editor.checkoutChanges, 3) << "every selection refreshes the checkout menu";
+
+    const auto saved = load(page->archivedData());
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->currentExportVersion(), current);
+    saved->pluginWasSelected();
+    EXPECT_EQ(saved->changeBroadcastCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredVersions, ExportVersionTest,
+                         ::testing::Values(ExportVersionCase{"Missing", std::nullopt, 1},
+                                           ExportVersionCase{"Empty", QStringLiteral(""), 1},
+                                           ExportVersionCase{"Older", QStringLiteral("0.9.1"), 1},
+                                           ExportVersionCase{"Newer", QStringLiteral("99.0"), 1},
+                                           ExportVersionCase{"Current", QStringLiteral("<bundle>"), 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// --- Saving with an editor ---------------------------------------------------------
+
+TEST_F(PluginArchiveTest, SaveStoresWhatIsStillBeingTyped)
+{
+    RecordingEditor editor;
+    auto plugin = std::make_shared<TillboxPlugin>();
+    plugin->setEditor(&editor);
+    const auto product = addProduct(*plugin, QStringLiteral("A"));
+
+    // Two fields still being edited: one bound to the settings (committed
+    // when editing ends) and one bound to the selected product (committed by
+    // the product list controller).
+    editor.pendingInput = [&] { plugin->globalSettings()->setCartID(QStringLiteral("typed-cart")); };
+    QObject::connect(&plugin->productController(), &ProductController::commitEditingRequested,
+                     [&] { product->setName(QStringLiteral("typed name")); });
+
+    const QByteArray archive = plugin->archivedData();
+    EXPECT_EQ(editor.endEditingCount, 1);
+
+    plugin->unloadPluginOnDocumentClose();
+    const auto reloaded = load(archive);
+    ASSERT_TRUE(reloaded);
+    EXPECT_EQ(reloaded->globalSettings()->cartID(), QStringLiteral("typed-cart"));
+    ASSERT_EQ(reloaded->products().size(), 1);
+    EXPECT_EQ(reloaded->products().first()->name(), QStringLiteral("typed name"));
+}
+
+TEST_F(PluginArchiveTest, HeaderAndFooterTypedInTheEditorReachTheArchive)
+{
+    RecordingEditor editor;
+    TillboxPlugin plugin;
+    plugin.setEditor(&editor);
+    editor.header = boldText(QStringLiteral("Welcome")); // typed; the settings hear nothing of it
+    editor.footer = StyledText(QStringLiteral("Prices include VAT"));
+
+    const auto reloaded = load(plugin.archivedData());
+    ASSERT_TRUE(reloaded);
+    ASSERT_TRUE(reloaded->globalSettings()->pageHeader());
+    EXPECT_EQ(*reloaded->globalSettings()->pageHeader(), *editor.header);
+    ASSERT_TRUE(reloaded->globalSettings()->pageFooter());
+    EXPECT_EQ(reloaded->globalSettings()->pageFooter()->text(), QStringLiteral("Prices include VAT"));
+}
+
+TEST_F(PluginArchiveTest, HeaderSurvivesASaveWithoutHeaderViews)
+{
+    TillboxPlugin plugin;
+    plugin.globalSettings()->setPageHeader(StyledText(QStringLiteral("stored header")));
+    RecordingEditor editor;
+    editor.header.reset();
+    editor.footer.reset();
+    plugin.setEditor(&editor);
+
+    const auto reloaded = load(plugin.archivedData());
+    ASSERT_TRUE(reloaded && reloaded->globalSettings()->pageHeader());
+    EXPECT_EQ(reloaded->globalSettings()->pageHeader()->text(), QStringLiteral("stored header"));
+    EXPECT_EQ(reloaded->globalSettings()->pageFooter(), TillboxGlobalSettings().pageFooter());
+}
+
+TEST_F(PluginArchiveTest, StoredHeaderReachesAnEditorAttachedAfterLoading)
+{
+    QByteArray archive;
+    {
+        TillboxPlugin original;
+        original.globalSettings()->setPageHeader(boldText(QStringLiteral("Welcome")));
+        original.globalSettings()->setPageFooter(StyledText(QStringLiteral("Bye")));
+        archive = original.archivedData();
+    }
+    const auto page = load(archive);
+    ASSERT_TRUE(page);
+
+    // The host loads the page first and opens its editor later; the editor's
+    // views must show the stored texts, or the next save replaces them with
+    // empty ones.
+    RecordingEditor editor;
+    page->setEditor(&editor);
+    ASSERT_TRUE(editor.header && editor.footer);
+    EXPECT_EQ(*editor.header, boldText(QStringLiteral("Welcome")));
+    EXPECT_EQ(editor.footer->text(), QStringLiteral("Bye"));
+    EXPECT_FALSE(editor.refreshes.empty()) << "the editor's fields get their formatters";
+
+    const auto saved = load(page->archivedData());
+    ASSERT_TRUE(saved && saved->globalSettings()->pageHeader() && saved->globalSettings()->pageFooter());
+    EXPECT_EQ(*saved->globalSettings()->pageHeader(), boldText(QStringLiteral("Welcome")));
+    EXPECT_EQ(saved->globalSettings()->pageFooter()->text(), QStringLiteral("Bye"));
+}
+
+TEST_F(PluginArchiveTest, SelectedDescriptionReachesAnEditorAttachedAfterLoading)
+{
+    QByteArray archive;
+    {
+        TillboxPlugin original;
+        addProduct(original, QStringLiteral("A"))->setStyledProductDescription(StyledText(QStringLiteral("first")));
+        addProduct(original, QStringLiteral("B"))
+            ->setStyledProductDescription(StyledText(QStringLiteral("hand-made")));
+        archive = original.archivedData();
+    }
+    const auto page = load(archive);
+    ASSERT_TRUE(page);
+    RecordingEditor editor;
+    page->setEditor(&editor);
+    // Each broadcast copies the description view into the selected product,
+    // so the view must hold that product's text before the first one.
+    ASSERT_FALSE(editor.shownDescriptions.empty());
+    EXPECT_EQ(page->productController().selectedProduct()->SKU(), QStringLiteral("B"));
+    EXPECT_EQ(editor.shownDescriptions.back(), QStringLiteral("hand-made"));
+}
+
+// --- Products ----------------------------------------------------------------------
+
+TEST_F(PluginArchiveTest, ProductsLoadInStoredOrderWithTheirIDs)
+{
+    QByteArray archive;
+    {
+        TillboxPlugin original;
+        for (const char *sku : {"c-last", "A-first", "b-middle"})
+            addProduct(original, QString::fromLatin1(sku));
+        original.products()[1]->setProductID(ProductRegistry::productIDwithProposedID(7));
+        archive = original.archivedData();
+    } // the document closes: its IDs are free again
+
+    const auto page = load(archive);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(skus(*page), (QStringList{"c-last", "A-first", "b-middle"}));
+    EXPECT_EQ(page->productController().arrangedObjects(), page->products());
+    QList<int32_t> ids;
+    for (const auto &product : page->products())
+        ids << product->productID();
+    EXPECT_EQ(ids, (QList<int32_t>{0, 7, 2}));
+    EXPECT_EQ(page->changeBroadcastCount(), 0);
+}
+
+TEST_F(PluginArchiveTest, ClosingFreesIDsOnceForLaterProducts)
+{
+    auto first = std::make_shared<TillboxPlugin>();
+    addProduct(*first, QStringLiteral("A"));
+    addProduct(*first, QStringLiteral("B"));
+    TillboxPlugin second;
+    const auto other = addProduct(second, QStringLiteral("C"));
+    EXPECT_EQ(other->productID(), 2);
+
+    first->unloadPluginOnDocumentClose();
+    EXPECT_FALSE(ProductRegistry::isProductIDTaken(0));
+    EXPECT_FALSE(ProductRegistry::isProductIDTaken(1));
+    const auto reused = addProduct(second, QStringLiteral("D"));
+    EXPECT_EQ(reused->productID(), 0);
+
+    // Destroying the closed page runs the unload again; it must not free the
+    // ID that the other page has taken since.
+    first.reset();
+    EXPECT_TRUE(ProductRegistry::isProductIDTaken(0));
+    const auto next = addProduct(second, QStringLiteral("E"));
+    EXPECT_EQ(next->productID(), 1);
+    EXPECT_NE(next->productID(), reused->productID());
+}
+
+// --- Incomplete and damaged archives -------------------------------------------------
+
+TEST_F(PluginArchiveTest, MissingOrNullSettingsKeepTheDefaults)
+{
+    for (const bool writeNull : {false, true}) {
+        SCOPED_TRACE(writeNull ? "GlobalSettings is $null" : "GlobalSettings is missing");
+        const auto page = load(storedPage([&](KeyedArchiver &coder) {
+            if (writeNull)
+                coder.encodeNull("GlobalSettings");
+            coder.encodeString("ExportVersion", QStringLiteral("0.5"));
+        }));
+        ASSERT_TRUE(page);
+        ASSERT_TRUE(page->globalSettings());
+        EXPECT_EQ(page->globalSettings()->toJson(), TillboxGlobalSettings().toJson());
+        EXPECT_EQ(page->globalSettingsController().content(), page->globalSettings());
+        EXPECT_EQ(page->currentExportVersion(), QStringLiteral("0.5"));
+        EXPECT_TRUE(page->products().isEmpty());
+
+        // The kept record is the one being watched.
+        page->globalSettings()->setCartWidth(640);
+        EXPECT_EQ(page->changeBroadcastCount(), 1);
+    }
+}
+
+TEST_F(PluginArchiveTest, DamagedArchivesGiveNoPageAndAMessage)
+{
+    const QByteArray good = TillboxPlugin().archivedData();
+    const std::pair<const char *, QByteArray> cases[] = {
+        {"empty", QByteArray()},
+        {"not a property list", QByteArrayLiteral("this is no archive")},
+        {"cut short", good.left(good.size() / 2)},
+        {"xml plist that is no keyed archive",
+         QByteArrayLiteral("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>")},
+        {"a product instead of a page", KeyedArchiver::archivedData(*TillboxProduct::create())},
+    };
+    for (const auto &[name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        QString error;
+        const auto page = TillboxPlugin::fromArchivedData(bytes, &error);
+        EXPECT_FALSE(page);
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_NO_FATAL_FAILURE(TillboxPlugin::fromArchivedData(bytes, nullptr));
+    }
+}
+
+TEST_F(PluginArchiveTest, PageFailingHalfwayLeavesNoTraceInTheRegistry)
+{
+    // Another page is open, with one product in the catalogue.
+    TillboxPlugin openPage;
+    const auto openProduct = addProduct(openPage, QStringLiteral("kept"));
+
+    // The damaged page: its first product loads, its second is corrupt.
+    using Items = QList<std::shared_ptr<StoredProduct>>;
+    const Items items{std::make_shared<StoredProduct>(StoredProduct{[](KeyedArchiver &coder) {
+                          coder.encodeInt32("ProductID", 5);
+                          coder.encodeString("SKU", QStringLiteral("ghost"));
+                      }}),
+                      std::make_shared<StoredProduct>(StoredProduct{[](KeyedArchiver &coder) {
+                          coder.encodeInt32("ProductID", 6);
+                          coder.encodeIntNumber("Name", 42); // a number where a string belongs
+                      }})};
+    const QByteArray damaged = storedPage([&](KeyedArchiver &coder) { coder.encodeObjectList("Products", items); });
+
+    QString error;
+    EXPECT_FALSE(TillboxPlugin::fromArchivedData(damaged, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(ProductRegistry::isProductIDTaken(5));
+    EXPECT_FALSE(ProductRegistry::isProductIDTaken(6));
+    // A page that never opened has no products in the site's catalogue.
+    const auto catalogue = ProductRegistry::allOrderedProducts();
+    ASSERT_EQ(catalogue.size(), 1);
+    EXPECT_EQ(catalogue.first(), openProduct);
+}

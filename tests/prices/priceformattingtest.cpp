@@ -1,0 +1,224 @@
+#include "prices/priceformatting.h"
+
+#include "settings/tillboxcurrency.h"
+#include "settings/tillboxglobalsettings.h"
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <clocale>
+
+namespace {
+
+struct Shop
+{
+    int decimalNumberIndex = 2;
+    int decimalSeparatorIndex = 0;
+    QString symbol = QStringLiteral("$");
+    bool shownOnLeft = true;
+    bool space = true;
+};
+
+void configure(TillboxGlobalSettings &settings, const Shop &shop)
+{
+    settings.setDecimalNumberIndex(shop.decimalNumberIndex);
+    settings.setDecimalSeparatorIndex(shop.decimalSeparatorIndex);
+    settings.currency()->setSymbol(shop.symbol);
+    settings.currency()->setShownOnLeft(shop.shownOnLeft);
+    settings.currency()->setSpaceBetweenSymbolAndPrice(shop.space);
+}
+
+Shop euro(int decimals = 2)
+{
+    return Shop{decimals, 1, QStringLiteral("€"), false, true};
+}
+
+// --- Patterns --------------------------------------------------------------------------
+
+struct PatternCase
+{
+    const char *name;
+    Shop shop;
+    const char *pricePattern;
+    const char *optionPattern;
+};
+
+class PricePatternTest : public ::testing::TestWithParam<PatternCase>
+{
+protected:
+    TillboxGlobalSettings settings;
+};
+
+TEST_P(PricePatternTest, PatternsFollowTheShopSettings)
+{
+    const PatternCase &c = GetParam();
+    configure(settings, c.shop);
+    const PriceFormatting prices(settings);
+    EXPECT_EQ(prices.priceFormatterString(), QString::fromUtf8(c.pricePattern));
+    EXPECT_EQ(prices.optionPriceFormatterString(), QString::fromUtf8(c.optionPattern));
+    EXPECT_EQ(prices.priceFormatter().format(), prices.priceFormatterString());
+    EXPECT_EQ(prices.optionPriceFormatter().format(), prices.optionPriceFormatterString());
+    const QString decimal = c.shop.decimalSeparatorIndex == 0 ? QStringLiteral(".") : QStringLiteral(",");
+    const QString thousand = c.shop.decimalSeparatorIndex == 0 ? QStringLiteral(",") : QStringLiteral(".");
+    for (const LKSSmartFormatter &f :
+         {prices.basicFormatter(), prices.priceFormatter(), prices.optionPriceFormatter()}) {
+        EXPECT_EQ(f.decimalSeparator(), decimal);
+        EXPECT_EQ(f.thousandSeparator(), thousand);
+    }
+}
+
+TEST_P(PricePatternTest, EditingFieldsReadBackWhatTheyShow)
+{
+    configure(settings, GetParam().shop);
+    const PriceFormatting prices(settings);
+    const LKSSmartFormatter price = prices.priceFormatter();
+    const LKSSmartFormatter option = prices.optionPriceFormatter();
+    for (const double value : {1234.0, 0.0, -5.0, 1234567.0}) {
+        SCOPED_TRACE(value);
+        const QString shown = price.stringFromNumber(value);
+        EXPECT_EQ(price.numberFromString(shown), value) << qPrintable(shown);
+        const QString surcharge = option.stringFromNumber(value);
+        EXPECT_EQ(option.numberFromString(surcharge), value) << qPrintable(surcharge);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shops, PricePatternTest,
+    ::testing::Values(
+        PatternCase{"NoDecimalsDollarLeftTight", Shop{0, 0, "$", true, false}, "$#,##0;$0;-$#,##0",
+                    "+ $#,##0;± $0;- $#,##0"},
+        PatternCase{"OneDecimalEuroRightSpaced", Shop{1, 1, "€", false, true}, "#,##0.0 €;0,0 €;-#,##0.0 €",
+                    "+ #,##0.0 €;± 0,0 €;- #,##0.0 €"},
+        PatternCase{"TwoDecimalsEuroRightSpaced", euro(), "#,##0.00 €;0,00 €;-#,##0.00 €",
+                    "+ #,##0.00 €;± 0,00 €;- #,##0.00 €"},
+        PatternCase{"ThreeDecimalsPoundLeftSpaced", Shop{3, 0, "£", true, true}, "£ #,##0.000;£ 0.000;-£ #,##0.000",
+                    "+ £ #,##0.000;± £ 0.000;- £ #,##0.000"},
+        PatternCase{"FourDecimalsKronaRightTight", Shop{4, 1, "kr", false, false},
+                    "#,##0.0000kr;0,0000kr;-#,##0.0000kr", "+ #,##0.0000kr;± 0,0000kr;- #,##0.0000kr"},
+        PatternCase{"UnknownIndexMeansTwoDecimals", Shop{7, 0, "$", true, true}, "$ #,##0.00;$ 0.00;-$ #,##0.00",
+                    "+ $ #,##0.00;± $ 0.00;- $ #,##0.00"},
+        PatternCase{"NegativeIndexMeansTwoDecimals", Shop{-1, 1, "$", false, false}, "#,##0.00$;0,00$;-#,##0.00$",
+                    "+ #,##0.00$;± 0,00$;- #,##0.00$"},
+        // Full stops and commas in a symbol are disguised in price patterns only.
+        PatternCase{"SymbolWithFullStop", Shop{2, 1, "Fr.", true, true}, "Fr․ #,##0.00;Fr․ 0,00;-Fr․ #,##0.00",
+                    "+ Fr. #,##0.00;± Fr. 0,00;- Fr. #,##0.00"},
+        PatternCase{"SymbolWithComma", Shop{0, 0, "k,r.", false, true}, "#,##0 k‚r․;0 k‚r․;-#,##0 k‚r․",
+                    "+ #,##0 k,r.;± 0 k,r.;- #,##0 k,r."},
+        PatternCase{"NoSymbol", Shop{2, 0, "", true, false}, "#,##0.00;0.00;-#,##0.00",
+                    "+ #,##0.00;± 0.00;- #,##0.00"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- Shown texts --------------------------------------------------------------------------
+
+struct TextCase
+{
+    const char *name;
+    Shop shop;
+    double value;
+    const char *price;  // localizedStringWithPrice
+    const char *option; // optionPriceFormatter
+};
+
+class PriceTextTest : public ::testing::TestWithParam<TextCase>
+{
+protected:
+    TillboxGlobalSettings settings;
+};
+
+TEST_P(PriceTextTest, ShownAsTheShopWritesIt)
+{
+    const TextCase &c = GetParam();
+    configure(settings, c.shop);
+    const PriceFormatting prices(settings);
+    EXPECT_EQ(prices.localizedStringWithPrice(c.value), QString::fromUtf8(c.price));
+    EXPECT_EQ(prices.optionPriceFormatter().stringFromNumber(c.value), QString::fromUtf8(c.option));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, PriceTextTest,
+    ::testing::Values(
+        TextCase{"EuroThousands", euro(), 1234.5, "1.234,50 €", "+ 1.234,50 €"},
+        TextCase{"EuroSurcharge", euro(), 1.5, "1,50 €", "+ 1,50 €"},
+        TextCase{"EuroZero", euro(), 0.0, "0,00 €", "± 0,00 €"},
+        TextCase{"EuroRoundsToZero", euro(), -0.001, "0,00 €", "± 0,00 €"},
+        // Without its "-" a negative price would read like the positive one.
+        TextCase{"EuroReduction", euro(), -2.0, "-2,00 €", "- 2,00 €"},
+        TextCase{"DollarNegative", Shop{2, 0, "$", true, false}, -5.0, "-$5.00", "- $5.00"},
+        TextCase{"DollarMillions", Shop{0, 0, "$", true, false}, 1234567.0, "$1,234,567", "+ $1,234,567"},
+        TextCase{"FourDecimals", Shop{4, 0, "$", true, true}, 0.12345, "$ 0.1235", "+ $ 0.1235"},
+        TextCase{"FrancsWithDisguisedStop", Shop{2, 1, "Fr.", true, true}, 1234.5, "Fr․ 1.234,50", "+ Fr. 1.234,50"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- Machine-readable prices ----------------------------------------------------------------
+
+struct MachineCase
+{
+    double price;
+    int decimalNumberIndex;
+    bool limit;
+    const char *text;
+};
+
+class MachinePriceTest : public ::testing::TestWithParam<MachineCase>
+{
+protected:
+    TillboxGlobalSettings settings;
+};
+
+TEST_P(MachinePriceTest, PlainDecimalsWhateverTheShopsSeparators)
+{
+    const MachineCase &c = GetParam();
+    settings.setDecimalNumberIndex(c.decimalNumberIndex);
+    // Scripts need "." and no grouping: neither the shop's separators nor the
+    // user's locale may leak in.
+    settings.setDecimalSeparatorIndex(1);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString text = PriceFormatting(settings).stringWithPrice(c.price, c.limit);
+    QLocale::setDefault(previous);
+    EXPECT_EQ(text, QString::fromLatin1(c.text)) << c.price << (c.limit ? " limited" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Prices, MachinePriceTest,
+                         ::testing::Values(MachineCase{12.5, 2, false, "12.5000"},
+                                           MachineCase{12.5, 0, false, "12.5000"},
+                                           MachineCase{12.5, 7, false, "12.5000"},
+                                           MachineCase{12.5, 7, true, "12.50"},
+                                           MachineCase{12.5, -3, true, "12.50"},
+                                           MachineCase{12.4, 0, true, "12"},
+                                           MachineCase{2.5, 0, true, "2"}, // exact ties go to the even neighbour
+                                           MachineCase{3.5, 0, true, "4"},
+                                           MachineCase{0.125, 2, true, "0.12"},
+                                           MachineCase{1234.5678, 1, true, "1234.6"},
+                                           MachineCase{1234.5678, 3, true, "1234.568"},
+                                           MachineCase{1234567.25, 4, true, "1234567.2500"},
+                                           MachineCase{-3.75, 1, true, "-3.8"},
+                                           MachineCase{0.0, 2, true, "0.00"}));
+
+// --- Prices with taxes ---------------------------------------------------------------------
+
+TEST(ShownPriceTest, TaxIsAddedOnlyWhenPricesShowIncludingTaxes)
+{
+    TillboxGlobalSettings settings;
+    const PriceFormatting prices(settings);
+    settings.setShowPricesIncludingTaxes(true);
+    EXPECT_DOUBLE_EQ(prices.shownPrice(100, 19), 119.0);
+    EXPECT_DOUBLE_EQ(prices.shownPrice(100, 0), 100.0);
+    EXPECT_DOUBLE_EQ(prices.shownPrice(0, 19), 0.0);
+    EXPECT_DOUBLE_EQ(prices.shownPrice(50, 7.5), 53.75);
+    settings.setShowPricesIncludingTaxes(false);
+    EXPECT_DOUBLE_EQ(prices.shownPrice(100, 19), 100.0);
+    EXPECT_DOUBLE_EQ(prices.shownPrice(12.34, 19), 12.34);
+}
+
+TEST(PriceFormattingTest, NothingIsCachedBetweenCalls)
+{
+    TillboxGlobalSettings settings;
+    const PriceFormatting prices(settings);
+    EXPECT_EQ(prices.localizedStringWithPrice(2), QStringLiteral("$ 2.00"));
+    configure(settings, euro(0));
+    EXPECT_EQ(prices.localizedStringWithPrice(2), QStringLiteral("2 €"));
+    EXPECT_EQ(prices.stringWithPrice(2, true), QStringLiteral("2"));
+}
+
+} // namespace
