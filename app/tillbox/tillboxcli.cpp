@@ -1,12 +1,15 @@
 #include "tillboxcli.h"
 
+#include "pagetheme.h"
 #include "sitehost.h"
 
 #include "archive/keyedarchiver.h"
+#include "host/exportparameters.h"
 #include "host/bundle.h"
 #include "plugin/tillboxplugin.h"
 #include "util/atomicfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -65,6 +68,8 @@ int TillboxCli::run(const QStringList &arguments)
         return newSite(args);
     if (command == QLatin1String("add-page"))
         return addPage(args);
+    if (command == QLatin1String("export"))
+        return exportSite(args);
     if (command == QLatin1String("help") || command == QLatin1String("--help"))
         return usage(0);
     m_err << "tillbox: unknown command \"" << command << "\"\n";
@@ -79,7 +84,8 @@ int TillboxCli::usage(int status)
          "  resave IN OUT                      write a stored page back in the current form\n"
          "  new-site FILE                      create a site document with one new shop page\n"
          "  add-page SITE PAGEFILE --title T --location L\n"
-         "                                     add a stored page to a site document\n";
+         "                                     add a stored page to a site document\n"
+         "  export SITE OUTDIR [--preview]     export every page of a site document into OUTDIR\n";
     s.flush();
     return status;
 }
@@ -196,5 +202,86 @@ int TillboxCli::addPage(const QStringList &arguments)
     page.pluginData = bytes;
     if (!document.addPage(page, &error) || !document.save(args[0], &error))
         return fail(error);
+    return 0;
+}
+
+int TillboxCli::exportSite(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    const bool preview = args.removeAll(QStringLiteral("--preview")) > 0;
+    if (args.size() != 2)
+        return usage(2);
+    const QString sitePath = args[0];
+    const QString outDir = QDir(args[1]).absolutePath();
+
+    // Refuse an output folder that cannot be made or written before any work.
+    if (!QDir().mkpath(outDir))
+        return fail(QStringLiteral("cannot create the output folder %1").arg(outDir));
+    {
+        QString probeError;
+        const QString probe = outDir + QStringLiteral("/.tillbox-write-test");
+        if (!AtomicFile::write(probe, QByteArray("ok"), &probeError))
+            return fail(QStringLiteral("cannot write into the output folder %1").arg(outDir));
+        QFile::remove(probe);
+    }
+
+    SiteHost host;
+    QString error;
+    if (!host.open(sitePath, &error))
+        return fail(error);
+
+    QStringList failures;
+    for (const auto &loaded : host.pages()) {
+        const SitePage &page = loaded.page;
+        TillboxPlugin &plugin = *loaded.plugin;
+        const QString pageFolder = page.location.isEmpty() ? outDir : outDir + QLatin1Char('/') + page.location;
+        const QString filesFolderName = QFileInfo(page.fileName).completeBaseName() + QStringLiteral("_files");
+        const ExportParameters params = ExportParameters::forPage(
+            preview ? QStringLiteral("preview") : QStringLiteral("export"), pageFolder, filesFolderName,
+            page.location, outDir);
+        if (!QDir().mkpath(pageFolder)) {
+            failures << QStringLiteral("cannot create %1").arg(pageFolder);
+            continue;
+        }
+
+        const QString body = plugin.contentHTML(params);
+        const QString head = plugin.pageContentHeaders(params).value_or(QString());
+        if (!m_quiet) {
+            plugin.setExportProgressHandler([this, &page](int done, int total) {
+                m_err << page.title << ": " << done << '/' << total << " products\n";
+                m_err.flush();
+            });
+        }
+        const QStringList files = plugin.extraFilesNeededInExportFolder(params);
+        plugin.setExportProgressHandler({});
+        failures << plugin.lastExportFailures();
+
+        // The host copies the page's own files into the page's files folder.
+        const QString filesFolder = pageFolder + QLatin1Char('/') + filesFolderName;
+        if (!QDir().mkpath(filesFolder)) {
+            failures << QStringLiteral("cannot create %1").arg(filesFolder);
+        } else {
+            for (const QString &file : files) {
+                QFile source(file);
+                QString copyError;
+                if (!source.open(QIODevice::ReadOnly)
+                    || !AtomicFile::write(filesFolder + QLatin1Char('/') + QFileInfo(file).fileName(),
+                                          source.readAll(), &copyError))
+                    failures << (copyError.isEmpty() ? QStringLiteral("cannot read %1").arg(file) : copyError);
+            }
+        }
+
+        const QString html = PageTheme::render({host.document().siteName(), page.title, head, body});
+        if (!AtomicFile::writeText(pageFolder + QLatin1Char('/') + page.fileName, html, &error))
+            failures << error;
+    }
+
+    if (!failures.isEmpty()) {
+        for (const QString &failure : std::as_const(failures))
+            m_err << "tillbox: " << failure << '\n';
+        m_err << "tillbox: the export is incomplete (" << failures.size() << " problems)\n";
+        m_err.flush();
+        return 1;
+    }
     return 0;
 }

@@ -16,6 +16,7 @@ private:
     int resave(const QStringList &args);
     int newSite(const QStringList &args);
     int addPage(const QStringList &args);
+    int exportSite(const QStringList &args);
     int usage(int status);
     int fail(const QString &message);
 

@@ -77,6 +77,7 @@ struct KeyedArchiver::Private
     std::vector<Frame> frames;
     plist_t top = nullptr;
     std::unordered_map<const void *, uint64_t> encodedObjects;
+    std::vector<std::shared_ptr<const void>> keptAlive;
     QHash<QString, uint64_t> classUids;
 
     Private()
@@ -382,16 +383,22 @@ void KeyedArchiver::encodeImageData(const char *key, const QByteArray &encodedIm
     d->putReference(key, imageUid);
 }
 
-bool KeyedArchiver::beginObject(const char *key, const void *identity, const QStringList &classNames)
+bool KeyedArchiver::beginObject(const char *key, std::shared_ptr<const void> identity,
+                                const QStringList &classNames)
 {
     Q_ASSERT(!classNames.isEmpty());
-    const auto known = d->encodedObjects.find(identity);
-    if (known != d->encodedObjects.end()) {
-        d->putReference(key, known->second);
-        return false;
+    if (identity) {
+        const auto known = d->encodedObjects.find(identity.get());
+        if (known != d->encodedObjects.end()) {
+            d->putReference(key, known->second);
+            return false;
+        }
     }
     const uint64_t uid = d->reserveObject();
-    d->encodedObjects.emplace(identity, uid);
+    if (identity) {
+        d->encodedObjects.emplace(identity.get(), uid);
+        d->keptAlive.push_back(std::move(identity));
+    }
     d->putReference(key, uid);
     d->frames.push_back(Private::Frame{plist_new_dict(), false, uid, classNames});
     return true;

@@ -62,21 +62,29 @@ public:
     // encoded bytes as its representation. Only written by tests and tools.
     void encodeImageData(const char *key, const QByteArray &encodedImage);
 
+    // An object given by reference is written where it stands.
     template <class T>
     void encodeObject(const char *key, const T &object)
     {
-        if (beginObject(key, &object, T::archiveClassNames())) {
+        if (beginObject(key, nullptr, T::archiveClassNames())) {
             object.encodeWithCoder(*this);
             endObject();
         }
     }
+    // An object given by shared pointer is written once, however often it is
+    // encoded; later encodings refer to the first. The archiver keeps it
+    // alive until it is done, so its address cannot be taken by another.
     template <class T>
     void encodeObject(const char *key, const std::shared_ptr<T> &object)
     {
-        if (object)
-            encodeObject(key, *object);
-        else
+        if (!object) {
             encodeNull(key);
+            return;
+        }
+        if (beginObject(key, std::static_pointer_cast<const void>(object), T::archiveClassNames())) {
+            object->encodeWithCoder(*this);
+            endObject();
+        }
     }
     template <class T>
     void encodeObjectList(const char *key, const QList<std::shared_ptr<T>> &list)
@@ -93,7 +101,7 @@ public:
 
 private:
     struct Private;
-    bool beginObject(const char *key, const void *identity, const QStringList &classNames);
+    bool beginObject(const char *key, std::shared_ptr<const void> identity, const QStringList &classNames);
     void endObject();
     void beginList(const char *key);
     void endList();
