@@ -1,5 +1,7 @@
 #include "images/picture.h"
 
+#include "images/imageheader.h"
+
 #include <QBuffer>
 #include <QImageIOHandler>
 #include <QImageReader>
@@ -27,6 +29,17 @@ bool headerKnowsAlpha(QImage::Format format)
 Picture::Picture(const QByteArray &encoded)
     : m_encoded(encoded)
 {
+    // JPEG and PNG headers are read directly: a page with thousands of
+    // pictures loads without starting an image reader for each.
+    if (const auto header = ImageHeader::read(encoded)) {
+        m_format = header->format;
+        m_size = header->size;
+        m_alpha = header->alpha == ImageHeader::Alpha::Yes  ? Alpha::Yes
+                : header->alpha == ImageHeader::Alpha::No ? Alpha::No
+                                                           : Alpha::AskPixels;
+        m_null = false;
+        return;
+    }
     QByteArray bytes = encoded; // shares the data; QBuffer wants a non-const array
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))

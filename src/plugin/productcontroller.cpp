@@ -40,6 +40,17 @@ void ProductController::addObject(const std::shared_ptr<TillboxProduct> &product
     insertObject(product, m_content ? int(m_content->size()) : 0);
 }
 
+void ProductController::addObjects(const ProductList &products)
+{
+    Q_ASSERT(m_content);
+    if (!m_content || products.isEmpty())
+        return;
+    m_content->append(products);
+    Q_EMIT arrangedObjectsChanged();
+    m_selectionIndex = -1;
+    setSelectionIndex(int(m_content->size()) - 1);
+}
+
 void ProductController::insertObject(const std::shared_ptr<TillboxProduct> &product, int index)
 {
     Q_ASSERT(m_content);

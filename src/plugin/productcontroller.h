@@ -29,6 +29,8 @@ public:
 
     // Appends, and selects the new product.
     void addObject(const std::shared_ptr<TillboxProduct> &product);
+    // Appends all, selecting the last, with one announcement for the lot.
+    void addObjects(const ProductList &products);
     void insertObject(const std::shared_ptr<TillboxProduct> &product, int index);
     void removeObjectAtArrangedObjectIndex(int index);
     // After the content list was replaced or changed behind the controller's back.

@@ -130,10 +130,10 @@ std::shared_ptr<TillboxPlugin> TillboxPlugin::initWithCoder(KeyedUnarchiver &cod
     plugin->handleCurrencyChange();
     // The header and footer reach the editor's views when it is attached.
 
-    if (const auto products = coder.decodeObjectList<TillboxProduct>("Products")) {
-        for (const auto &product : *products)
-            plugin->m_productController.addObject(product);
-    }
+    // Added through the controller, in stored order, as one change: a large
+    // catalogue then costs one selection announcement, not one per product.
+    if (const auto products = coder.decodeObjectList<TillboxProduct>("Products"))
+        plugin->m_productController.addObjects(*products);
     return plugin;
 }
 
