@@ -521,8 +521,11 @@ struct KeyedUnarchiver::Private
     plist_t top = nullptr;
     std::vector<plist_t> objects;
     std::vector<Frame> frames;
-    std::unordered_map<uint64_t, std::shared_ptr<void>> cache;
-    std::unordered_map<uint64_t, bool> inProgress;
+    // Indexed by UID: decoded records (so shared ones decode once) and the
+    // records being decoded right now (to catch cycles).
+    std::vector<std::shared_ptr<void>> cache;
+    std::vector<bool> inProgress;
+    std::unordered_map<plist_t, QStringList> classCache;
     QString error;
     // Guards against archives built to make decoding explode: every composite
     // value visited costs one step.
@@ -595,24 +598,32 @@ struct KeyedUnarchiver::Private
         return name && plist_get_node_type(name) == PLIST_STRING ? stringOf(name) : QString();
     }
 
-    bool isKindOf(plist_t dict, const QString &className)
+    // The class names a class description lists, read once per description.
+    const QStringList &classesOf(plist_t description)
     {
-        plist_t description = member(dict, "$class");
-        if (!description)
-            return false;
+        const auto known = classCache.find(description);
+        if (known != classCache.end())
+            return known->second;
+        QStringList names;
         plist_t name = member(description, "$classname");
-        if (name && plist_get_node_type(name) == PLIST_STRING && stringOf(name) == className)
-            return true;
+        if (name && plist_get_node_type(name) == PLIST_STRING)
+            names << stringOf(name);
         plist_t classes = member(description, "$classes");
         if (classes && plist_get_node_type(classes) == PLIST_ARRAY) {
             const uint32_t count = plist_array_get_size(classes);
             for (uint32_t i = 0; i < count && i < 64; ++i) {
                 plist_t entry = resolve(plist_array_get_item(classes, i), "$classes");
-                if (entry && plist_get_node_type(entry) == PLIST_STRING && stringOf(entry) == className)
-                    return true;
+                if (entry && plist_get_node_type(entry) == PLIST_STRING)
+                    names << stringOf(entry);
             }
         }
-        return false;
+        return classCache.emplace(description, std::move(names)).first->second;
+    }
+
+    bool isKindOf(plist_t dict, const QString &className)
+    {
+        plist_t description = member(dict, "$class");
+        return description && classesOf(description).contains(className);
     }
 
     void wrongKind(const char *key, const char *expected, plist_t found)
@@ -785,6 +796,8 @@ bool KeyedUnarchiver::open(const QByteArray &data)
     d->objects.clear();
     d->frames.clear();
     d->cache.clear();
+    d->inProgress.clear();
+    d->classCache.clear();
     d->error.clear();
     if (data.isEmpty()) {
         d->fail(QStringLiteral("the file is empty"));
@@ -834,6 +847,8 @@ bool KeyedUnarchiver::open(const QByteArray &data)
         return false;
     }
     d->budget = int64_t(d->objects.size()) * 16 + 1000000;
+    d->cache.resize(d->objects.size());
+    d->inProgress.resize(d->objects.size());
     return true;
 }
 
@@ -1177,9 +1192,9 @@ KeyedUnarchiver::Begin KeyedUnarchiver::beginObject(const char *key, const QStri
                          found.isEmpty() ? QLatin1String(typeName(object)) : QStringLiteral("a ") + found));
         return Begin::Absent;
     }
-    if (d->cache.count(uid))
+    if (d->cache[uid])
         return Begin::Cached;
-    if (d->inProgress.count(uid)) {
+    if (d->inProgress[uid]) {
         d->fail(QStringLiteral("the archive has a reference cycle through a %1").arg(classNames.first()));
         return Begin::Absent;
     }
@@ -1189,7 +1204,7 @@ KeyedUnarchiver::Begin KeyedUnarchiver::beginObject(const char *key, const QStri
     }
     if (!d->spend())
         return Begin::Absent;
-    d->inProgress.emplace(uid, true);
+    d->inProgress[uid] = true;
     d->frames.push_back(Private::Frame{object, {}, nullptr, false});
     return Begin::Decode;
 }
@@ -1197,15 +1212,14 @@ KeyedUnarchiver::Begin KeyedUnarchiver::beginObject(const char *key, const QStri
 void KeyedUnarchiver::endObject(uint64_t uid, std::shared_ptr<void> object)
 {
     d->frames.pop_back();
-    d->inProgress.erase(uid);
+    d->inProgress[uid] = false;
     if (object)
-        d->cache.emplace(uid, std::move(object));
+        d->cache[uid] = std::move(object);
 }
 
 std::shared_ptr<void> KeyedUnarchiver::cachedObject(uint64_t uid) const
 {
-    const auto it = d->cache.find(uid);
-    return it == d->cache.end() ? nullptr : it->second;
+    return uid < d->cache.size() ? d->cache[uid] : nullptr;
 }
 
 int KeyedUnarchiver::beginList(const char *key)

@@ -66,7 +66,8 @@ public:
     template <class T>
     void encodeObject(const char *key, const T &object)
     {
-        if (beginObject(key, nullptr, T::archiveClassNames())) {
+        static const QStringList classNames = T::archiveClassNames();
+        if (beginObject(key, nullptr, classNames)) {
             object.encodeWithCoder(*this);
             endObject();
         }
@@ -81,7 +82,8 @@ public:
             encodeNull(key);
             return;
         }
-        if (beginObject(key, std::static_pointer_cast<const void>(object), T::archiveClassNames())) {
+        static const QStringList classNames = T::archiveClassNames();
+        if (beginObject(key, std::static_pointer_cast<const void>(object), classNames)) {
             object->encodeWithCoder(*this);
             endObject();
         }
@@ -175,8 +177,9 @@ public:
     template <class T>
     std::shared_ptr<T> decodeObject(const char *key)
     {
+        static const QStringList classNames = T::archiveClassNames();
         uint64_t uid = 0;
-        switch (beginObject(key, T::archiveClassNames(), uid)) {
+        switch (beginObject(key, classNames, uid)) {
         case Begin::Absent:
             return nullptr;
         case Begin::Cached:
