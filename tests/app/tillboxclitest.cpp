@@ -1,0 +1,138 @@
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun tillbox(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(TILLBOX_CLI), arguments);
+    process.waitForFinished(120000);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QJsonObject inspect(const QString &path)
+{
+    const CliRun run = tillbox({QStringLiteral("inspect"), path});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    return QJsonDocument::fromJson(run.out).object();
+}
+
+} // namespace
+
+TEST(TillboxCli, NewSiteAddPageAndInspect)
+{
+    QTemporaryDir dir;
+    const QString site = dir.filePath(QStringLiteral("site.tbsite"));
+    ASSERT_EQ(tillbox({QStringLiteral("new-site"), site}).status, 0);
+    // A second new-site must not overwrite the document.
+    const CliRun again = tillbox({QStringLiteral("new-site"), site});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains("already exists"));
+
+    // The same page added twice: loaded in one process, the second copy's
+    // products take new IDs.
+    const QString page = testsupport::dataPath(QStringLiteral("app/page-with-products.tillbox"));
+    ASSERT_EQ(tillbox({QStringLiteral("add-page"), site, page, QStringLiteral("--title"), QStringLiteral("Sale"),
+                       QStringLiteral("--location"), QStringLiteral("shop/sale")})
+                  .status,
+              0);
+    ASSERT_EQ(tillbox({QStringLiteral("add-page"), site, page, QStringLiteral("--title"), QStringLiteral("Again"),
+                       QStringLiteral("--location"), QStringLiteral("again")})
+                  .status,
+              0);
+    const QJsonArray pages = inspect(site).value(QStringLiteral("pages")).toArray();
+    ASSERT_EQ(pages.size(), 3);
+    EXPECT_EQ(pages[1].toObject().value(QStringLiteral("location")).toString(), QStringLiteral("shop/sale"));
+    auto ids = [&](int index) {
+        QList<int> result;
+        const QJsonArray products =
+            pages[index].toObject().value(QStringLiteral("page")).toObject().value(QStringLiteral("products")).toArray();
+        for (const auto &product : products)
+            result << product.toObject().value(QStringLiteral("productID")).toInt();
+        return result;
+    };
+    ASSERT_FALSE(ids(1).isEmpty());
+    for (int id : ids(2))
+        EXPECT_FALSE(ids(1).contains(id));
+}
+
+TEST(TillboxCli, DamagedFilesGiveOneLineAndStatusOne)
+{
+    QTemporaryDir dir;
+    const QString page = testsupport::dataPath(QStringLiteral("app/page-with-products.tillbox"));
+    const QByteArray good = testsupport::readFile(page);
+    const QString truncated = dir.filePath(QStringLiteral("truncated.tillbox"));
+    testsupport::writeFile(truncated, good.left(good.size() / 2));
+    for (const QString &path : {truncated, dir.filePath(QStringLiteral("missing.tillbox"))}) {
+        const CliRun run = tillbox({QStringLiteral("inspect"), path});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith("tillbox: ")) << run.err.toStdString();
+    }
+}
+
+TEST(TillboxCli, ResaveWritesTheCurrentFormAndNeverHalfAFile)
+{
+    QTemporaryDir dir;
+    const QString page = testsupport::dataPath(QStringLiteral("app/page-with-products.tillbox"));
+    const QString out = dir.filePath(QStringLiteral("out.tillbox"));
+    ASSERT_EQ(tillbox({QStringLiteral("resave"), page, out}).status, 0);
+    QJsonObject before = inspect(page), after = inspect(out);
+    EXPECT_EQ(before.value(QStringLiteral("products")), after.value(QStringLiteral("products")));
+    EXPECT_EQ(before.value(QStringLiteral("globalSettings")), after.value(QStringLiteral("globalSettings")));
+
+    // A damaged input leaves an existing output as it was.
+    const QByteArray saved = testsupport::readFile(out);
+    const QString damaged = dir.filePath(QStringLiteral("damaged.tillbox"));
+    testsupport::writeFile(damaged, "not a page");
+    EXPECT_EQ(tillbox({QStringLiteral("resave"), damaged, out}).status, 1);
+    EXPECT_EQ(testsupport::readFile(out), saved);
+}
+
+TEST(TillboxCli, ExportWritesAWorkingSiteAndRefusesAnUnwritableFolder)
+{
+    QTemporaryDir dir;
+    const QString site = dir.filePath(QStringLiteral("site.tbsite"));
+    ASSERT_EQ(tillbox({QStringLiteral("new-site"), site}).status, 0);
+    ASSERT_EQ(tillbox({QStringLiteral("add-page"), site, testsupport::dataPath(QStringLiteral("app/page-with-products.tillbox")),
+                       QStringLiteral("--location"), QStringLiteral("shop")})
+                  .status,
+              0);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const CliRun run = tillbox({QStringLiteral("export"), site, out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("products")) << "progress lines expected";
+    const QString html = QString::fromUtf8(testsupport::readFile(out + QStringLiteral("/shop/index.html")));
+    EXPECT_TRUE(html.contains(QLatin1String("../rw_common/plugins/tillbox/tillbox/mootools.tillbox.js")));
+    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/shop/index_files/coupons.php")));
+    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/rw_common/plugins/tillbox/tillbox/orderMailer.php")));
+    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/index.html")));
+
+    // Quiet mode prints nothing on success.
+    EXPECT_TRUE(tillbox({QStringLiteral("-q"), QStringLiteral("export"), site, out}).err.isEmpty());
+
+    // An output path below a plain file cannot be made: refused before any work.
+    const QString blocker = dir.filePath(QStringLiteral("file"));
+    testsupport::writeFile(blocker, "x");
+    const CliRun refused = tillbox({QStringLiteral("export"), site, blocker + QStringLiteral("/out")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("cannot create the output folder")) << refused.err.toStdString();
+}
