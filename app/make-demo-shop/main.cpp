@@ -134,11 +134,11 @@ std::shared_ptr<TillboxOption> listOption(const QString &name, const std::vector
     option->setOptionName(name);
     option->setOptionTypeTag(TillboxOption::ValueListTag);
     TillboxOption::ValueList list;
-    for (const ValueSpec &spec : values) {
+    for (const ValueSpec &entry : values) {
         auto value = std::make_shared<TillboxOptionValue>();
-        value->setOptionValueName(spec.name);
-        value->setOptionValuePrice(net(spec.grossSurcharge, taxRate));
-        value->setOptionValueWeight(static_cast<float>(spec.weight));
+        value->setOptionValueName(entry.name);
+        value->setOptionValuePrice(net(entry.grossSurcharge, taxRate));
+        value->setOptionValueWeight(static_cast<float>(entry.weight));
         list.append(value);
     }
     option->setOptionValuesArray(list);
@@ -471,16 +471,16 @@ bool readPicture(const QString &path, QByteArray *bytes, QString *error)
     return true;
 }
 
-std::shared_ptr<TillboxProduct> makeProduct(const ProductSpec &spec, const QDir &pictures, QString *error)
+std::shared_ptr<TillboxProduct> makeProduct(const ProductSpec &entry, const QDir &pictures, QString *error)
 {
     QByteArray image;
-    const QString picturePath = pictures.filePath(spec.picture);
+    const QString picturePath = pictures.filePath(entry.picture);
     if (!readPicture(picturePath, &image, error))
         return nullptr;
 
     auto product = TillboxProduct::create();
-    product->setName(spec.name);
-    product->setSKU(spec.sku);
+    product->setName(entry.name);
+    product->setSKU(entry.sku);
 
     // The picture first, so that the width derives the height from it.
     product->setImage(image);
@@ -488,45 +488,45 @@ std::shared_ptr<TillboxProduct> makeProduct(const ProductSpec &spec, const QDir 
         *error = QStringLiteral("%1 is not a picture this build can decode").arg(picturePath);
         return nullptr;
     }
-    product->setImageName(spec.picture);
-    product->setIconName(QFileInfo(spec.picture).completeBaseName());
-    product->setIconWidth(spec.iconWidth);
-    product->setHasDropShadow(spec.dropShadow);
+    product->setImageName(entry.picture);
+    product->setIconName(QFileInfo(entry.picture).completeBaseName());
+    product->setIconWidth(entry.iconWidth);
+    product->setHasDropShadow(entry.dropShadow);
 
-    if (const auto *styled = std::get_if<StyledText>(&spec.description)) {
+    if (const auto *styled = std::get_if<StyledText>(&entry.description)) {
         product->setUseHtmlDescription(false);
         product->setStyledProductDescription(*styled);
     } else {
         product->setUseHtmlDescription(true);
-        product->setHtmlProductDescription(std::get<QString>(spec.description));
+        product->setHtmlProductDescription(std::get<QString>(entry.description));
     }
-    if (spec.options)
-        product->setOptionsArray(spec.options(spec.taxRate));
+    if (entry.options)
+        product->setOptionsArray(entry.options(entry.taxRate));
 
-    product->setPrice(net(spec.price, spec.taxRate));
-    product->setHasSpecialPrice(spec.specialPrice.has_value());
-    if (spec.specialPrice)
-        product->setSpecialPrice(net(*spec.specialPrice, spec.taxRate));
-    product->setTaxRate(static_cast<float>(spec.taxRate));
-    product->setHasShipping(spec.shipping.has_value());
-    if (spec.shipping) {
-        product->setShipping(static_cast<float>(spec.shipping->first));
-        product->setAdditionalItemShipping(static_cast<float>(spec.shipping->further));
+    product->setPrice(net(entry.price, entry.taxRate));
+    product->setHasSpecialPrice(entry.specialPrice.has_value());
+    if (entry.specialPrice)
+        product->setSpecialPrice(net(*entry.specialPrice, entry.taxRate));
+    product->setTaxRate(static_cast<float>(entry.taxRate));
+    product->setHasShipping(entry.shipping.has_value());
+    if (entry.shipping) {
+        product->setShipping(static_cast<float>(entry.shipping->first));
+        product->setAdditionalItemShipping(static_cast<float>(entry.shipping->further));
     }
-    product->setWeight(static_cast<float>(spec.weight));
-    product->setStatus(spec.status);
-    product->setPurchaseLimit(spec.purchaseLimit);
+    product->setWeight(static_cast<float>(entry.weight));
+    product->setStatus(entry.status);
+    product->setPurchaseLimit(entry.purchaseLimit);
 
     // Every product gets the fixed window, not only the one with a coupon:
     // a new product's window starts "now", which would change on every run.
     product->setCouponStart(couponStart());
     product->setCouponEnd(couponEnd());
-    product->setHasCouponCode(spec.coupon.has_value());
-    if (spec.coupon) {
-        product->setCouponCode(spec.coupon->code);
-        product->setCouponDescription(spec.coupon->description);
+    product->setHasCouponCode(entry.coupon.has_value());
+    if (entry.coupon) {
+        product->setCouponCode(entry.coupon->code);
+        product->setCouponDescription(entry.coupon->description);
         product->setCouponType(0); // a percentage
-        product->setCouponValue(spec.coupon->percent);
+        product->setCouponValue(entry.coupon->percent);
     }
     return product;
 }
@@ -611,8 +611,8 @@ int run(const QStringList &arguments, QTextStream &err)
 
     TillboxPlugin::ProductList products;
     QString error;
-    for (const ProductSpec &spec : catalogue()) {
-        auto product = makeProduct(spec, pictures, &error);
+    for (const ProductSpec &entry : catalogue()) {
+        auto product = makeProduct(entry, pictures, &error);
         if (!product) {
             err << "make-demo-shop: " << error << '\n';
             return 1;
