@@ -140,7 +140,7 @@ QList<CartHeader::Row> CartHeader::settingsRows() const
     const TillboxCurrency &currency = *s.currency();
 
     QList<Row> rows = {
-        {QStringLiteral("%COOKIE%"), s.cartID(), Kind::Plain},
+        {QStringLiteral("%COOKIE%"), s.cartID(), Kind::Script},
         {QStringLiteral("%RETURN_URL%"), base64(s.cartReturnURL()), Kind::Script},
         {QStringLiteral("%FONT_SIZE%"), s.cartFontSizeString(), Kind::Plain},
         {QStringLiteral("%CART_WIDTH%"), s.cartWidthString(), Kind::Plain},
@@ -167,11 +167,11 @@ QList<CartHeader::Row> CartHeader::settingsRows() const
         {QStringLiteral("%ENABLE_DIRECT_ORDER%"), boolText(s.enableDirectOrder()), Kind::Literal},
         {QStringLiteral("%ENABLE_SISOW%"), boolText(s.enableSisow()), Kind::Literal},
         {QStringLiteral("%PAYPAL_ACCOUNT%"), base64(s.payPalAccount()), Kind::Script},
-        {QStringLiteral("%PAYPAL_CURRENCY%"), currency.code(), Kind::Plain},
-        {QStringLiteral("%PAYPAL_LANGUAGE%"), s.payPalLanguageCode(), Kind::Plain},
+        {QStringLiteral("%PAYPAL_CURRENCY%"), currency.code(), Kind::Script},
+        {QStringLiteral("%PAYPAL_LANGUAGE%"), s.payPalLanguageCode(), Kind::Script},
         {QStringLiteral("%ENABLE_PAYPAL_SANDBOX%"), boolText(s.enablePayPalSandbox()), Kind::Literal},
         {QStringLiteral("%MERCHANT_ID%"), base64(s.googleCheckoutAccount()), Kind::Script},
-        {QStringLiteral("%GOOGLE_CHECKOUT_CURRENCY%"), currency.code(), Kind::Plain},
+        {QStringLiteral("%GOOGLE_CHECKOUT_CURRENCY%"), currency.code(), Kind::Script},
         {QStringLiteral("%EJUNKIE_ACCOUNT%"), base64(s.eJunkieAccount()), Kind::Script},
         {QStringLiteral("%SISOW_ACCOUNT%"), base64(s.sisowAccount()), Kind::Script},
         {QStringLiteral("%SISOW_SIGNATURE%"), sisowSignature(), Kind::Script},
@@ -207,7 +207,9 @@ QList<CartHeader::Row> CartHeader::settingsRows() const
         rows.append({QStringLiteral("%SHIPPING_VALUE_%1%").arg(tier),
                      prices.stringWithPrice(s.additionalCostsValue(tier), true), Kind::Plain});
     }
-    rows.append({QStringLiteral("%CURRENCY_SYMBOL%"), currency.symbol(), Kind::Plain});
+    // The owner types these texts, and the header places them inside script
+    // strings: a quote or backslash in them must not break the cart.
+    rows.append({QStringLiteral("%CURRENCY_SYMBOL%"), currency.symbol(), Kind::Script});
     rows.append({QStringLiteral("%CURRENCY_POSITION%"),
                  currency.shownOnLeft() ? QStringLiteral("left") : QStringLiteral("right"), Kind::Plain});
     rows.append({QStringLiteral("%CURRENCY_SPACE%"), boolText(currency.spaceBetweenSymbolAndPrice()), Kind::Plain});

@@ -185,3 +185,14 @@ TEST_F(CartHeaderTest, ShippedBundleCarriesAWellFormedSisowSecret)
 }
 
 } // namespace
+
+TEST_F(CartHeaderTest, OwnerTypedCodesCannotBreakTheirScriptStrings)
+{
+    // The header puts the cart ID, currency code and symbol inside script
+    // strings, so a quote or backslash typed by the owner is escaped there.
+    settings.setCartID(QStringLiteral("shop\"cart\\1"));
+    settings.currency()->setSymbol(QStringLiteral("\"$\""));
+    settings.currency()->setCode(QStringLiteral("U\\SD"));
+    EXPECT_EQ(header("%COOKIE%|%CURRENCY_SYMBOL%|%PAYPAL_CURRENCY%"),
+              "shop\\\"cart\\\\1|\\\"$\\\"|U\\\\SD");
+}
