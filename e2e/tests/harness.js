@@ -1,14 +1,14 @@
 'use strict';
 // Shared set-up of the browser tests: one Chromium per test file, one site,
 // server and page per test.
-const { buildSite } = require('../lib/site');
-const { serve } = require('../lib/server');
+const { openSite } = require('../lib/site');
 const { launch } = require('../lib/browser');
 
 /*
  * Returns { get browser(), open(options) } and registers before/after hooks
  * on the given node:test module. open() resolves to a shop:
- * { page, site, server, outside (intercepted requests), url, close() }.
+ * { page, site, server, outside (intercepted requests), url, close() };
+ * site and options as for lib/site.js openSite, server is { origin, requests }.
  */
 function useBrowser(test) {
   let browser = null;
@@ -24,11 +24,12 @@ function useBrowser(test) {
 
   return {
     async open(options = {}) {
-      const site = buildSite(options);
-      const server = await serve(site.root);
+      const site = await openSite(options);
+      const server = { origin: site.origin, requests: site.requests };
       const page = await browser.context.newPage();
       const errors = [];
       page.on('pageerror', (error) => errors.push(error));
+      await site.attach(page);
       if (options.viewport) await page.setViewportSize(options.viewport);
       if (options.beforeLoad) await options.beforeLoad(page);
       const url = server.origin + site.page;
@@ -39,8 +40,7 @@ function useBrowser(test) {
         outside: browser.outside,
         async close() {
           await page.close();
-          await server.close();
-          site.cleanup();
+          await site.close();
         },
       };
       open.add(shop);

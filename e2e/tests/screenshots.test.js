@@ -9,7 +9,8 @@ const path = require('node:path');
 const { useBrowser, addToCart, openCart } = require('./harness');
 
 const shops = useBrowser(test);
-const OUT = path.join(__dirname, '..', 'screenshots');
+// TILLBOX_E2E_SCREENSHOTS names another folder (scripts/e2e.sh: build/e2e-screenshots).
+const OUT = process.env.TILLBOX_E2E_SCREENSHOTS || path.join(__dirname, '..', 'screenshots');
 
 async function settle(page) {
   // Lazy pictures below the fold would stay blank in a full-page picture.

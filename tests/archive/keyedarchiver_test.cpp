@@ -107,7 +107,7 @@ TEST(KeyedArchiver, PythonPlistlibReadsTheFormat)
     const QString file = dir.filePath(QStringLiteral("record.archive"));
     testsupport::writeFile(file, KeyedArchiver::archivedData(makeFullTestRecord()));
     QProcess process;
-    process.start(python, {QStringLiteral(TILLBOX_TEST_DATA "/../archive/plistlib_check.py"), file});
+    process.start(python, {QStringLiteral(TILLBOX_TEST_SOURCES "/archive/plistlib_check.py"), file});
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardOutput().toStdString()
                                      << process.readAllStandardError().toStdString();
