@@ -949,8 +949,11 @@
 			style.setProperty("--tb-image-size", s.imageSize + "px");
 			style.setProperty("--tb-price-width", s.priceColumnWidth);
 			style.setProperty("--tb-duration", (s.compatibilityMode ? 0 : s.effectsDuration) + "ms");
-			style.setProperty("--tb-strip", "url(\"" + s.commonPath + "/tillbox/" +
-				(s.position === "bottom" ? "backgroundBottom" : "backgroundTop") + ".png\")");
+			// Absolute: a relative url() in a custom property resolves against the
+			// style sheet that uses it (tillbox.css), not against the page.
+			const strip = new URL(s.commonPath + "/tillbox/" +
+				(s.position === "bottom" ? "backgroundBottom" : "backgroundTop") + ".png", document.baseURI);
+			style.setProperty("--tb-strip", "url(\"" + strip.href + "\")");
 
 			this.cartIcon = h("img", { class: "tbIcon tbCartIcon", alt: "", width: 24, height: 24 });
 			this.count = h("span", { class: "tbCount" });
@@ -1116,13 +1119,16 @@
 							h("span", { class: "tbLineName", text: name }),
 							line.options.length ? h("span", { class: "tbLineOptions", text: optionsText(line.options) }) : null,
 							h("span", { class: "tbLineQuantity" },
-								h("button", { type: "button", class: "tbIconButton", "data-focus": "decrease|" + line.key,
-									"aria-label": text("i18nDecrease") + ": " + name, title: text("i18nDecrease"),
-									onclick: () => this.cart.decrease(line.key) }, stateIcon("iconDecrease")),
-								h("span", { class: "tbLineCount", text: String(line.quantity) }),
-								h("button", { type: "button", class: "tbIconButton", "data-focus": "increase|" + line.key,
-									"aria-label": text("i18nIncrease") + ": " + name, title: text("i18nIncrease"),
-									disabled: atLimit, onclick: () => this.cart.increase(line.key) }, stateIcon("iconIncrease")),
+								// One unit, so that a narrow line wraps before the unit price, never
+								// between a count and its buttons.
+								h("span", { class: "tbStepper" },
+									h("button", { type: "button", class: "tbIconButton", "data-focus": "decrease|" + line.key,
+										"aria-label": text("i18nDecrease") + ": " + name, title: text("i18nDecrease"),
+										onclick: () => this.cart.decrease(line.key) }, stateIcon("iconDecrease")),
+									h("span", { class: "tbLineCount", text: String(line.quantity) }),
+									h("button", { type: "button", class: "tbIconButton", "data-focus": "increase|" + line.key,
+										"aria-label": text("i18nIncrease") + ": " + name, title: text("i18nIncrease"),
+										disabled: atLimit, onclick: () => this.cart.increase(line.key) }, stateIcon("iconIncrease"))),
 								h("span", { class: "tbLineUnit", text: "\u00D7 " + format(line.shown) }))),
 						h("td", { class: "tbLinePrice", text: format(line.shown * line.quantity) }),
 						h("td", { class: "tbLineRemove" },

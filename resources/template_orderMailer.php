@@ -17,7 +17,8 @@
  *   lines       the cart: a list (JSON text in a form body) of objects
  *               {name, sku, options, quantity, price, total}; options is
  *               text or a list of texts or {name, value} objects.
- *   subtotal, taxes, shipping, total, currency, coupon   texts as the cart
+ *   subtotal, discount, taxes, shipping, additionalCosts, total, currency, coupon,
+ *   taxesIncluded ("true"/"false")                     texts as the cart
  *               shows them (the shopper's browser computed them).
  *   website     honeypot: must stay empty. When filled the answer is a
  *               success and nothing is sent.
@@ -277,7 +278,12 @@ foreach (array_values($lines) as $index => $line) {
 }
 
 $sums = array();
-foreach (array('subtotal' => 'Subtotal', 'coupon' => 'Coupon', 'taxes' => 'Taxes', 'shipping' => 'Shipping',
+// Every part of the total, so the mail adds up: the coupon's discount and
+// the additional costs of the shipping tiers included.
+$taxesIncluded = tillbox_request_text(tillbox_member($request, 'taxesIncluded'), 'TaxesIncluded', false) === 'true';
+foreach (array('subtotal' => 'Subtotal', 'coupon' => 'Coupon', 'discount' => 'Discount',
+               'taxes' => $taxesIncluded ? 'Taxes (included in the prices)' : 'Taxes',
+               'shipping' => 'Shipping', 'additionalCosts' => 'Additional costs',
                'total' => 'Total', 'currency' => 'Currency') as $key => $label) {
     $sums[$label] = tillbox_request_text(tillbox_member($request, $key), ucfirst($key), false);
 }

@@ -3,12 +3,21 @@
 # need. Only missing packages are installed; safe to run again.
 set -euo pipefail
 
+# --browser-tests adds what the browser tests need (Chromium, Node.js).
+browser_tests=false
+[ "${1:-}" = "--browser-tests" ] && browser_tests=true
+
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-image-formats-plugins libplist-dev libgtest-dev
   python3
   libjs-mootools libphp-phpmailer php-cli python3-aiosmtpd
 )
+
+if $browser_tests; then
+  packages+=(chromium)
+  command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -186,7 +186,7 @@ std::shared_ptr<TillboxOption> option(const QString &name, int32_t tag,
     return o;
 }
 
-struct ProductSpec
+struct ProductEntry
 {
     int32_t id;
     QString sku;
@@ -204,28 +204,28 @@ struct ProductSpec
     std::function<void(QPainter &)> draw;
 };
 
-std::shared_ptr<TillboxProduct> makeProduct(const ProductSpec &spec)
+std::shared_ptr<TillboxProduct> makeProduct(const ProductEntry &entry)
 {
     auto product = TillboxProduct::create();
-    product->setProductID(spec.id);
-    product->setSKU(spec.sku);
-    product->setName(spec.name);
-    product->setImage(productPicture(spec.colour, spec.draw));
-    product->setIconName(spec.iconName);
-    product->setImageName(spec.iconName + QStringLiteral(".png"));
+    product->setProductID(entry.id);
+    product->setSKU(entry.sku);
+    product->setName(entry.name);
+    product->setImage(productPicture(entry.colour, entry.draw));
+    product->setIconName(entry.iconName);
+    product->setImageName(entry.iconName + QStringLiteral(".png"));
     product->setIconWidth(160);
     product->setUseHtmlDescription(true);
-    product->setHtmlProductDescription(spec.description);
-    product->setPrice(spec.price);
-    product->setHasSpecialPrice(spec.specialPrice.has_value());
-    product->setSpecialPrice(spec.specialPrice.value_or(0));
-    product->setTaxRate(spec.taxRate);
-    product->setHasShipping(spec.shipping.has_value());
-    product->setShipping(spec.shipping ? spec.shipping->first : 0);
-    product->setAdditionalItemShipping(spec.shipping ? spec.shipping->second : 0);
-    product->setWeight(spec.weight);
-    product->setPurchaseLimit(spec.purchaseLimit);
-    product->setStatus(spec.status);
+    product->setHtmlProductDescription(entry.description);
+    product->setPrice(entry.price);
+    product->setHasSpecialPrice(entry.specialPrice.has_value());
+    product->setSpecialPrice(entry.specialPrice.value_or(0));
+    product->setTaxRate(entry.taxRate);
+    product->setHasShipping(entry.shipping.has_value());
+    product->setShipping(entry.shipping ? entry.shipping->first : 0);
+    product->setAdditionalItemShipping(entry.shipping ? entry.shipping->second : 0);
+    product->setWeight(entry.weight);
+    product->setPurchaseLimit(entry.purchaseLimit);
+    product->setStatus(entry.status);
     product->setHasCouponCode(false);
     return product;
 }
@@ -244,21 +244,23 @@ void setCoupon(TillboxProduct &product, const QString &code, const QString &text
 
 TillboxPlugin::ProductList catalogue()
 {
-    const ProductSpec tee{101, QStringLiteral("TEE-1"), QStringLiteral("Classic \"Tee\""), QStringLiteral("tee"),
-                          QStringLiteral("<p>Soft organic cotton, printed by hand.</p>"), 20.0f, std::nullopt, 10.0f,
-                          std::pair{3.0f, 1.0f}, 0.25f, 0, TillboxProduct::StatusAvailable, QColor(31, 163, 138),
-                          drawTee};
-    const ProductSpec mug{102, QStringLiteral("MUG-2"), QStringLiteral("Mug"), QStringLiteral("mug"),
-                          QStringLiteral("<p>Stoneware, 300 ml.<br>Dishwasher safe.</p>"), 12.0f, 9.5f, 0.0f,
-                          std::nullopt, 0.4f, 2, TillboxProduct::StatusAvailable, QColor(245, 166, 35), drawMug};
-    const ProductSpec poster{103, QStringLiteral("POSTER-3"), QStringLiteral("Poster"), QStringLiteral("poster"),
-                             QStringLiteral("<p>A3, matte paper.</p>"), 15.0f, std::nullopt, 10.0f,
-                             std::pair{2.0f, 0.5f}, 0.1f, 0, TillboxProduct::StatusOutOfStock, QColor(82, 96, 109),
-                             drawPoster};
-    const ProductSpec stickers{104, QStringLiteral("STICK-4"), QStringLiteral("Sticker <em>pack</em> & more"),
-                               QStringLiteral("sticker"), QStringLiteral("<p>Five vinyl stickers.</p>"), 1.5f,
-                               std::nullopt, 20.0f, std::pair{0.5f, 0.1f}, 0.01f, 0,
-                               TillboxProduct::StatusAvailable, QColor(224, 86, 75), drawStickers};
+    const ProductEntry tee{
+        101, QStringLiteral("TEE-1"), QStringLiteral("Classic \"Tee\""), QStringLiteral("tee"),
+        QStringLiteral("<p>Soft organic cotton, printed by hand.</p>"), 20.0f, std::nullopt, 10.0f,
+        std::pair{3.0f, 1.0f}, 0.25f, 0, TillboxProduct::StatusAvailable, QColor(31, 163, 138), drawTee};
+    const ProductEntry mug{
+        102, QStringLiteral("MUG-2"), QStringLiteral("Mug"), QStringLiteral("mug"),
+        QStringLiteral("<p>Stoneware, 300 ml.<br>Dishwasher safe.</p>"), 12.0f, 9.5f, 0.0f,
+        std::nullopt, 0.4f, 2, TillboxProduct::StatusAvailable, QColor(245, 166, 35), drawMug};
+    const ProductEntry poster{
+        103, QStringLiteral("POSTER-3"), QStringLiteral("Poster"), QStringLiteral("poster"),
+        QStringLiteral("<p>A3, matte paper.</p>"), 15.0f, std::nullopt, 10.0f,
+        std::pair{2.0f, 0.5f}, 0.1f, 0, TillboxProduct::StatusOutOfStock, QColor(82, 96, 109), drawPoster};
+    // The name is HTML, as shop owners may write it.
+    const ProductEntry stickers{
+        104, QStringLiteral("STICK-4"), QStringLiteral("Sticker <em>pack</em> & more"), QStringLiteral("sticker"),
+        QStringLiteral("<p>Five vinyl stickers.</p>"), 1.5f, std::nullopt, 20.0f,
+        std::pair{0.5f, 0.1f}, 0.01f, 0, TillboxProduct::StatusAvailable, QColor(224, 86, 75), drawStickers};
 
     auto teeProduct = makeProduct(tee);
     teeProduct->setOptionsArray({
