@@ -64,26 +64,16 @@ QString PriceFormatting::priceFormatterString() const
     QString symbol = m_settings.currency()->symbol();
     symbol.replace(QLatin1Char('.'), QChar(0x2024));
     symbol.replace(QLatin1Char(','), QChar(0x201A));
-    const PatternPieces p = pieces(*m_settings.currency(), symbol);
-    const QString d = basicFormatter().decimalSeparator();
     // The negative segment carries a "-": without it a negative amount would
     // show exactly like the positive one.
-    switch (decimalsForIndex(m_settings.decimalNumberIndex())) {
-    case 0:
-        return fill("%@#,##0%@;%@0%@;-%@#,##0%@", {p.prefix, p.suffix, p.prefix, p.suffix, p.prefix, p.suffix});
-    case 1:
-        return fill("%@#,##0.0%@;%@0%@0%@;-%@#,##0.0%@",
-                    {p.prefix, p.suffix, p.prefix, d, p.suffix, p.prefix, p.suffix});
-    case 3:
-        return fill("%@#,##0.000%@;%@0%@000%@;-%@#,##0.000%@",
-                    {p.prefix, p.suffix, p.prefix, d, p.suffix, p.prefix, p.suffix});
-    case 4:
-        return fill("%@#,##0.0000%@;%@0%@0000%@;-%@#,##0.0000%@",
-                    {p.prefix, p.suffix, p.prefix, d, p.suffix, p.prefix, p.suffix});
-    default:
-        return fill("%@#,##0.00%@;%@0%@00%@;-%@#,##0.00%@",
-                    {p.prefix, p.suffix, p.prefix, d, p.suffix, p.prefix, p.suffix});
-    }
+    static const char *const templates[] = {
+        "%@#,##0%@;%@0%@;-%@#,##0%@",
+        "%@#,##0.0%@;%@0%@0%@;-%@#,##0.0%@",
+        "%@#,##0.00%@;%@0%@00%@;-%@#,##0.00%@",
+        "%@#,##0.000%@;%@0%@000%@;-%@#,##0.000%@",
+        "%@#,##0.0000%@;%@0%@0000%@;-%@#,##0.0000%@",
+    };
+    return pattern(templates, symbol);
 }
 
 LKSSmartFormatter PriceFormatting::priceFormatter() const
@@ -95,24 +85,27 @@ LKSSmartFormatter PriceFormatting::priceFormatter() const
 
 QString PriceFormatting::optionPriceFormatterString() const
 {
-    const PatternPieces p = pieces(*m_settings.currency(), m_settings.currency()->symbol());
+    static const char *const templates[] = {
+        "+ %@#,##0%@;± %@0%@;- %@#,##0%@",
+        "+ %@#,##0.0%@;± %@0%@0%@;- %@#,##0.0%@",
+        "+ %@#,##0.00%@;± %@0%@00%@;- %@#,##0.00%@",
+        "+ %@#,##0.000%@;± %@0%@000%@;- %@#,##0.000%@",
+        "+ %@#,##0.0000%@;± %@0%@0000%@;- %@#,##0.0000%@",
+    };
+    return pattern(templates, m_settings.currency()->symbol());
+}
+
+QString PriceFormatting::pattern(const char *const (&templates)[5], const QString &symbol) const
+{
+    // The places are filled in the order prefix, suffix, prefix, (decimal
+    // separator,) suffix, prefix, suffix; without decimals the zero segment
+    // has no separator place.
+    const PatternPieces p = pieces(*m_settings.currency(), symbol);
+    const int decimals = decimalsForIndex(m_settings.decimalNumberIndex());
+    if (decimals == 0)
+        return fill(templates[0], {p.prefix, p.suffix, p.prefix, p.suffix, p.prefix, p.suffix});
     const QString d = basicFormatter().decimalSeparator();
-    switch (decimalsForIndex(m_settings.decimalNumberIndex())) {
-    case 0:
-        return fill("+ %@#,##0%@;± %@0%@;- %@#,##0%@", {p.prefix, p.suffix, p.prefix, p.suffix, p.prefix, p.suffix});
-    case 1:
-        return fill("+ %@#,##0.0%@;± %@0%@0%@;- %@#,##0.0%@",
-                    {p.prefix, p.suffix, p.prefix, d, p.suffix, p.prefix, p.suffix});
-    case 3:
-        return fill("+ %@#,##0.000%@;± %@0%@000%@;- %@#,##0.000%@",
-                    {p.prefix, p.suffix, p.prefix, d, p.suffix, p.prefix, p.suffix});
-    case 4:
-        return fill("+ %@#,##0.0000%@;± %@0%@0000%@;- %@#,##0.0000%@",
-                    {p.prefix, p.suffix, p.prefix, d, p.suffix, p.prefix, p.suffix});
-    default:
-        return fill("+ %@#,##0.00%@;± %@0%@00%@;- %@#,##0.00%@",
-                    {p.prefix, p.suffix, p.prefix, d, p.suffix, p.prefix, p.suffix});
-    }
+    return fill(templates[decimals], {p.prefix, p.suffix, p.prefix, d, p.suffix, p.prefix, p.suffix});
 }
 
 LKSSmartFormatter PriceFormatting::optionPriceFormatter() const

@@ -43,5 +43,9 @@ public:
     static int decimalsForIndex(int decimalNumberIndex);
 
 private:
+    // One of five templates, by the number of decimals, filled with the
+    // currency's pieces.
+    QString pattern(const char *const (&templates)[5], const QString &symbol) const;
+
     const TillboxGlobalSettings &m_settings;
 };
