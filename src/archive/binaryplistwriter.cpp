@@ -5,7 +5,9 @@
 #include <QString>
 
 #include <cstring>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -57,29 +59,42 @@ private:
             out.append(char((value >> shift) & 0xff));
     }
 
-    // Scalars are shared by value; a key and a string with the same text are
-    // the same object in a binary property list.
-    uint32_t shared(std::string id, Object object)
+    // Text is shared by value, and a key and a string with the same text are
+    // the same object in a binary property list. The map's views point into
+    // the tree's own strings, or into m_keyTexts for dictionary keys, which
+    // libplist hands out only as temporary copies.
+    uint32_t sharedText(std::string_view text, plist_t node)
     {
-        const auto it = m_shared.find(id);
-        if (it != m_shared.end())
+        const auto it = m_texts.find(text);
+        if (it != m_texts.end())
             return it->second;
         const uint32_t index = uint32_t(m_objects.size());
+        Object object{node, node == nullptr, {}, 0, 0};
+        if (!node) {
+            object.key.assign(text);
+            text = m_keyTexts.emplace_back(text);
+        }
         m_objects.push_back(std::move(object));
-        m_shared.emplace(std::move(id), index);
+        m_texts.emplace(text, index);
+        m_estimate += text.size() * 2 + 4;
         return index;
     }
 
-    uint32_t collectKey(const char *key)
+    // Numbers, booleans, dates and references are shared by kind and bits.
+    uint32_t sharedScalar(plist_type type, uint64_t bits, plist_t node)
     {
-        std::string id("s", 1);
-        id += key;
-        Object object;
-        object.isKey = true;
-        object.key = key;
-        m_estimate += object.key.size() + 2;
-        return shared(std::move(id), std::move(object));
+        auto &map = m_scalars[size_t(type) % kScalarKinds];
+        const auto it = map.find(bits);
+        if (it != map.end())
+            return it->second;
+        const uint32_t index = uint32_t(m_objects.size());
+        m_objects.push_back(Object{node, false, {}, 0, 0});
+        map.emplace(bits, index);
+        m_estimate += 17;
+        return index;
     }
+
+    uint32_t collectKey(const char *key) { return sharedText(std::string_view(key), nullptr); }
 
     uint32_t collect(plist_t node)
     {
@@ -88,10 +103,7 @@ private:
         case PLIST_STRING: {
             uint64_t length = 0;
             const char *text = plist_get_string_ptr(node, &length);
-            std::string id("s", 1);
-            id.append(text, size_t(length));
-            m_estimate += size_t(length) * 2 + 4;
-            return shared(std::move(id), Object{node, false, {}, 0, 0});
+            return sharedText(std::string_view(text, size_t(length)), node);
         }
         case PLIST_UINT:
         case PLIST_UID:
@@ -117,10 +129,7 @@ private:
                 const double d = double(sec) + double(usec) / 1e6;
                 std::memcpy(&bits, &d, sizeof bits);
             }
-            std::string id(1, char('0' + int(type)));
-            id.append(reinterpret_cast<const char *>(&bits), sizeof bits);
-            m_estimate += 17;
-            return shared(std::move(id), Object{node, false, {}, 0, 0});
+            return sharedScalar(type, bits, node);
         }
         case PLIST_DATA: {
             uint64_t length = 0;
@@ -326,7 +335,10 @@ private:
 
     std::vector<Object> m_objects;
     std::vector<uint32_t> m_refs;
-    std::unordered_map<std::string, uint32_t> m_shared;
+    static constexpr size_t kScalarKinds = 16;
+    std::unordered_map<std::string_view, uint32_t> m_texts;
+    std::deque<std::string> m_keyTexts;
+    std::unordered_map<uint64_t, uint32_t> m_scalars[kScalarKinds];
     size_t m_estimate = 0;
     int m_refSize = 4;
 };
