@@ -1,5 +1,7 @@
 #include "catalogue/tillboxproduct.h"
 
+#include "util/customreplace.h"
+
 #include "archive/keyedarchiver.h"
 #include "catalogue/tillboxproductoption.h"
 #include "host/bundle.h"
@@ -89,47 +91,13 @@ bool sameValue(const T &a, const T &b)
     return a == b;
 }
 
-bool keepsInIconName(char32_t c)
-{
-    switch (QChar::category(c)) {
-    case QChar::Letter_Uppercase:
-    case QChar::Letter_Lowercase:
-    case QChar::Letter_Titlecase:
-    case QChar::Letter_Modifier:
-    case QChar::Letter_Other:
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-    case QChar::Number_DecimalDigit:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // One "_" for each character (code point, not UTF-16 unit) that is not a
 // letter, mark or digit; runs are not collapsed.
 QString sanitisedIconName(const QString &name)
 {
     if (name.isEmpty())
         return name;
-    QString result;
-    result.reserve(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const QChar c = name.at(i);
-        char32_t codePoint = c.unicode();
-        qsizetype length = 1;
-        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
-            codePoint = QChar::surrogateToUcs4(c, name.at(i + 1));
-            length = 2;
-        }
-        if (keepsInIconName(codePoint))
-            result.append(name.mid(i, length));
-        else
-            result.append(QLatin1Char('_'));
-        i += length - 1;
-    }
-    return result;
+    return CustomReplace::replacingCharacters(name, CustomReplace::isLetterMarkOrDigit, QLatin1Char('_'));
 }
 
 std::shared_ptr<const Picture> pictureFromData(const QByteArray &bytes)

@@ -14,22 +14,9 @@ bool isKeptInFileName(char32_t ucs4)
 {
     if (ucs4 == U'.' || ucs4 == U'-' || ucs4 == U'_')
         return true;
-    switch (QChar::category(ucs4)) {
-    case QChar::Letter_Uppercase:
-    case QChar::Letter_Lowercase:
-    case QChar::Letter_Titlecase:
-    case QChar::Letter_Modifier:
-    case QChar::Letter_Other:
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-    case QChar::Number_DecimalDigit:
-    case QChar::Number_Letter:
-    case QChar::Number_Other:
-        return true;
-    default:
-        return false;
-    }
+    const QChar::Category category = QChar::category(ucs4);
+    return CustomReplace::isLetterMarkOrDigit(ucs4) || category == QChar::Number_Letter
+        || category == QChar::Number_Other;
 }
 
 } // namespace
@@ -118,9 +105,14 @@ QString CustomReplace::phpSingleQuoted(const QString &value)
 
 QString CustomReplace::webSafe(const QString &text)
 {
+    return replacingCharacters(text, isKeptInFileName, QLatin1Char('-'));
+}
+
+QString CustomReplace::replacingCharacters(const QString &text, bool (*keep)(char32_t), QChar replacement)
+{
     if (text.isNull())
         return QString();
-    QString result = QStringLiteral(""); // an empty name stays empty, not absent
+    QString result = QStringLiteral(""); // an empty text stays empty, not absent
     result.reserve(text.size());
     const auto units = QStringView(text);
     qsizetype i = 0;
@@ -128,16 +120,34 @@ QString CustomReplace::webSafe(const QString &text)
         const QChar c = units[i];
         if (c.isHighSurrogate() && i + 1 < units.size() && units[i + 1].isLowSurrogate()) {
             const char32_t ucs4 = QChar::surrogateToUcs4(c, units[i + 1]);
-            if (isKeptInFileName(ucs4))
+            if (keep(ucs4))
                 result.append(units.mid(i, 2));
             else
-                result.append(QLatin1Char('-'));
+                result.append(replacement);
             i += 2;
             continue;
         }
-        // A lone surrogate is category Cs and so becomes "-".
-        result.append(isKeptInFileName(c.unicode()) ? c : QLatin1Char('-'));
+        // A lone surrogate is category Cs and so is replaced.
+        result.append(keep(c.unicode()) ? c : replacement);
         ++i;
     }
     return result;
+}
+
+bool CustomReplace::isLetterMarkOrDigit(char32_t ucs4)
+{
+    switch (QChar::category(ucs4)) {
+    case QChar::Letter_Uppercase:
+    case QChar::Letter_Lowercase:
+    case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier:
+    case QChar::Letter_Other:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Number_DecimalDigit:
+        return true;
+    default:
+        return false;
+    }
 }

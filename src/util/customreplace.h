@@ -60,6 +60,12 @@ public:
     // is kept when it is a letter or digit).
     static QString webSafe(const QString &text);
 
+    // Each character (code point) for which keep is false becomes one
+    // replacement; runs are not collapsed. Null stays null, "" stays "".
+    static QString replacingCharacters(const QString &text, bool (*keep)(char32_t), QChar replacement);
+    // Unicode letters, marks and decimal digits.
+    static bool isLetterMarkOrDigit(char32_t ucs4);
+
     // The replacement after line-end normalisation and escaping for `mode`.
     static QString escaped(const QString &replacement, EscapeMode mode);
 };
