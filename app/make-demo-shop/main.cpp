@@ -10,6 +10,7 @@
 #include "catalogue/tillboxoption.h"
 #include "catalogue/tillboxoptionvalue.h"
 #include "catalogue/tillboxproduct.h"
+#include "host/headlessenvironment.h"
 #include "host/sitedocument.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxcurrency.h"
@@ -659,16 +660,7 @@ int run(const QStringList &arguments, QTextStream &err)
 
 int main(int argc, char **argv)
 {
-    // Decoding pictures needs a GUI application, but never a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QString runtime = QDir::tempPath() + QStringLiteral("/tillbox-runtime-%1").arg(getuid());
-        if (QDir().mkpath(runtime)) {
-            QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-        }
-    }
+    HeadlessEnvironment::prepare();
     QGuiApplication app(argc, argv);
     QTextStream err(stderr);
     return run(QCoreApplication::arguments(), err);

@@ -13,6 +13,7 @@
 #include "catalogue/tillboxoptionvalue.h"
 #include "catalogue/tillboxproduct.h"
 #include "host/bundle.h"
+#include "host/headlessenvironment.h"
 #include "host/sitedocument.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxcurrency.h"
@@ -365,15 +366,7 @@ void configure(TillboxGlobalSettings &s, const Options &options)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QString runtime = QDir::tempPath() + QStringLiteral("/tillbox-runtime-%1").arg(getuid());
-        if (QDir().mkpath(runtime)) {
-            QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-        }
-    }
+    HeadlessEnvironment::prepare();
     QGuiApplication app(argc, argv);
     QTextStream err(stderr);
 
