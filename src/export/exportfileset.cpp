@@ -202,20 +202,26 @@ void ExportFileSet::writeText(const QString &path, const QString &text)
         fail(error);
 }
 
-void ExportFileSet::copyResource(const QString &name, const QString &folder)
+std::optional<QByteArray> ExportFileSet::resourceBytes(const QString &name, const QString &destination)
 {
     const QString source = m_bundle.pathForResource(name, QString());
     if (source.isEmpty()) {
         fail(QStringLiteral("missing resource %1; it was not copied to %2")
-                 .arg(name, QDir::toNativeSeparators(folder)));
-        return;
+                 .arg(name, QDir::toNativeSeparators(destination)));
+        return std::nullopt;
     }
     QString error;
-    const auto bytes = readFile(source, &error);
-    if (!bytes) {
+    auto bytes = readFile(source, &error);
+    if (!bytes)
         fail(error);
+    return bytes;
+}
+
+void ExportFileSet::copyResource(const QString &name, const QString &folder)
+{
+    const auto bytes = resourceBytes(name, folder);
+    if (!bytes)
         return;
-    }
     // Replaced so that a newer plug-in's scripts reach the site, but left
     // alone when equal, so an upload of changed files skips them.
     const QString target = QDir(folder).filePath(name);
@@ -224,6 +230,7 @@ void ExportFileSet::copyResource(const QString &name, const QString &folder)
         if (existing.open(QIODevice::ReadOnly) && existing.size() == bytes->size() && existing.readAll() == *bytes)
             return;
     }
+    QString error;
     if (!AtomicFile::write(target, *bytes, &error))
         fail(error);
 }
@@ -233,19 +240,9 @@ void ExportFileSet::copyIcon(const QString &resource, const QString &target)
     // The theme may hold the owner's own icons: never replaced.
     if (QFileInfo::exists(target))
         return;
-    const QString source = m_bundle.pathForResource(resource, QString());
-    if (source.isEmpty()) {
-        fail(QStringLiteral("missing resource %1; it was not copied to %2")
-                 .arg(resource, QDir::toNativeSeparators(target)));
-        return;
-    }
+    const auto bytes = resourceBytes(resource, target);
     QString error;
-    const auto bytes = readFile(source, &error);
-    if (!bytes) {
-        fail(error);
-        return;
-    }
-    if (!AtomicFile::write(target, *bytes, &error))
+    if (bytes && !AtomicFile::write(target, *bytes, &error))
         fail(error);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class Bundle;
 class ExportParameters;
@@ -77,6 +79,9 @@ private:
     QString orderMailer(const QString &mailerTemplate) const;
     QString phpTemplate(const QString &name);
     bool makeFolder(const QString &path, int fileCount);
+    // The bytes of a resource to copy to destination; a missing or unreadable
+    // one is recorded as a failure.
+    std::optional<QByteArray> resourceBytes(const QString &name, const QString &destination);
     void copyResource(const QString &name, const QString &folder);
     void copyIcon(const QString &resource, const QString &target);
     void writeText(const QString &path, const QString &text);
