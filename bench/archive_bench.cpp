@@ -6,6 +6,7 @@
 #include "catalogue/tillboxoptionvalue.h"
 #include "catalogue/tillboxproduct.h"
 #include "archive/keyedarchiver.h"
+#include "archive/plistarray.h"
 #include "plugin/productregistry.h"
 #include "plugin/tillboxplugin.h"
 
@@ -121,16 +122,8 @@ plist_t rebuilt(plist_t node)
     switch (plist_get_node_type(node)) {
     case PLIST_ARRAY: {
         plist_t array = plist_new_array();
-        plist_array_iter it = nullptr;
-        plist_array_new_iter(node, &it);
-        plist_t item = nullptr;
-        do {
-            item = nullptr;
-            plist_array_next_item(node, it, &item);
-            if (item)
-                plist_array_append_item(array, rebuilt(item));
-        } while (item);
-        free(it);
+        for (plist_t item : PlistArray::items(node))
+            plist_array_append_item(array, rebuilt(item));
         return array;
     }
     case PLIST_DICT: {

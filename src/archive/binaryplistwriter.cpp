@@ -1,5 +1,7 @@
 #include "archive/binaryplistwriter.h"
 
+#include "archive/plistarray.h"
+
 #include <plist/plist.h>
 
 #include <QString>
@@ -142,16 +144,8 @@ private:
             const uint32_t index = uint32_t(m_objects.size());
             m_objects.push_back(Object{node, false, {}, 0, 0});
             std::vector<uint32_t> refs;
-            plist_array_iter it = nullptr;
-            plist_array_new_iter(node, &it);
-            plist_t item = nullptr;
-            do {
-                item = nullptr;
-                plist_array_next_item(node, it, &item);
-                if (item)
-                    refs.push_back(collect(item));
-            } while (item);
-            free(it);
+            for (plist_t item : PlistArray::items(node))
+                refs.push_back(collect(item));
             storeRefs(index, refs);
             return index;
         }

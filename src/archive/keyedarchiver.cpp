@@ -1,6 +1,7 @@
 #include "archive/keyedarchiver.h"
 
 #include "archive/binaryplistwriter.h"
+#include "archive/plistarray.h"
 
 #include <plist/plist.h>
 
@@ -647,17 +648,7 @@ struct KeyedUnarchiver::Private
         const uint32_t count = plist_array_get_size(array);
         if (!spend(count))
             return false;
-        items.reserve(count);
-        plist_array_iter it = nullptr;
-        plist_array_new_iter(array, &it);
-        plist_t item = nullptr;
-        do {
-            item = nullptr;
-            plist_array_next_item(array, it, &item);
-            if (item)
-                items.push_back(item);
-        } while (item);
-        free(it);
+        items = PlistArray::items(array);
         return true;
     }
 
@@ -830,18 +821,7 @@ bool KeyedUnarchiver::open(const QByteArray &data)
         d->fail(QStringLiteral("the keyed archive lacks \"$objects\" or \"$top\""));
         return false;
     }
-    const uint32_t count = plist_array_get_size(objects);
-    d->objects.reserve(count);
-    plist_array_iter it = nullptr;
-    plist_array_new_iter(objects, &it);
-    plist_t item = nullptr;
-    do {
-        item = nullptr;
-        plist_array_next_item(objects, it, &item);
-        if (item)
-            d->objects.push_back(item);
-    } while (item);
-    free(it);
+    d->objects = PlistArray::items(objects);
     if (d->objects.empty()) {
         d->fail(QStringLiteral("the keyed archive has no objects"));
         return false;
