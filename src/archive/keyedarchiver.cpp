@@ -1,5 +1,6 @@
 #include "archive/keyedarchiver.h"
 
+#include "archive/binaryplistreader.h"
 #include "archive/binaryplistwriter.h"
 #include "archive/plistarray.h"
 
@@ -454,43 +455,31 @@ QByteArray KeyedArchiver::finishEncoding()
 
 // ---------------------------------------------------------------------------
 // Decoding
+//
+// The archive is read in place by BinaryPlistReader: a value is the index of
+// a property-list object, kNone standing for "nothing".
 
 namespace {
 
-const char *typeName(plist_t node)
+using Node = BinaryPlistReader::Object;
+using Kind = BinaryPlistReader::Kind;
+constexpr Node kNone = BinaryPlistReader::kNone;
+
+const char *typeName(Kind kind)
 {
-    if (!node)
-        return "nothing";
-    switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: return "a boolean";
-    case PLIST_UINT: return "an integer";
-    case PLIST_REAL: return "a real number";
-    case PLIST_STRING: return "a string";
-    case PLIST_ARRAY: return "an array";
-    case PLIST_DICT: return "a dictionary";
-    case PLIST_DATE: return "a date";
-    case PLIST_DATA: return "data";
-    case PLIST_KEY: return "a key";
-    case PLIST_UID: return "a reference";
+    switch (kind) {
+    case Kind::None: return "nothing";
+    case Kind::Bool: return "a boolean";
+    case Kind::Integer: return "an integer";
+    case Kind::Real: return "a real number";
+    case Kind::String: return "a string";
+    case Kind::Array: return "an array";
+    case Kind::Dict: return "a dictionary";
+    case Kind::Date: return "a date";
+    case Kind::Data: return "data";
+    case Kind::Uid: return "a reference";
     default: return "an unknown value";
     }
-}
-
-QString stringOf(plist_t node)
-{
-    uint64_t length = 0;
-    const char *text = plist_get_string_ptr(node, &length);
-    if (!text)
-        return QString();
-    QString result = QString::fromUtf8(text, qsizetype(length));
-    if (result.isNull())
-        result = QStringLiteral("");
-    return result;
-}
-
-bool stringEquals(plist_t node, const char *text)
-{
-    return node && plist_get_node_type(node) == PLIST_STRING && plist_string_val_compare(node, text) == 0;
 }
 
 std::vector<double> parseComponents(const QByteArray &bytes)
@@ -512,33 +501,27 @@ struct KeyedUnarchiver::Private
 {
     struct Frame
     {
-        plist_t dict = nullptr;           // object being decoded
-        std::vector<plist_t> listItems;   // for a list: its item references
-        plist_t currentItem = nullptr;
+        Node dict = kNone;        // object being decoded, or the array of a list
+        Node currentItem = kNone; // for a list: the item selected
         bool isList = false;
     };
 
-    plist_t root = nullptr;
-    plist_t top = nullptr;
-    std::vector<plist_t> objects;
+    BinaryPlistReader plist;
+    Node top = kNone;
+    Node objectArray = kNone;
+    uint32_t objectCount = 0;
     std::vector<Frame> frames;
     // Indexed by UID: decoded records (so shared ones decode once) and the
     // records being decoded right now (to catch cycles).
     std::vector<std::shared_ptr<void>> cache;
     std::vector<bool> inProgress;
-    std::unordered_map<plist_t, QStringList> classCache;
+    std::unordered_map<Node, QStringList> classCache;
     QString error;
     // Guards against archives built to make decoding explode: every composite
     // value visited costs one step.
     int64_t budget = 0;
 
     static constexpr size_t kMaxDepth = 64;
-
-    ~Private()
-    {
-        if (root)
-            plist_free(root);
-    }
 
     void fail(const QString &message)
     {
@@ -556,144 +539,164 @@ struct KeyedUnarchiver::Private
         return true;
     }
 
-    plist_t rawValue(const char *key) const
+    Kind kind(Node node) const { return plist.kind(node); }
+
+    Node rawValue(const char *key) const
     {
         if (frames.empty())
-            return nullptr;
+            return kNone;
         const Frame &frame = frames.back();
         if (frame.isList)
-            return std::strcmp(key, kListItemKey) == 0 ? frame.currentItem : nullptr;
-        return frame.dict ? plist_dict_get_item(frame.dict, key) : nullptr;
+            return std::strcmp(key, kListItemKey) == 0 ? frame.currentItem : kNone;
+        return plist.valueForKey(frame.dict, key);
     }
 
-    // Follows a UID to its object. A missing key and "$null" both give null.
-    plist_t resolve(plist_t node, const char *key)
+    // Follows a UID to its object. A missing key and "$null" both give nothing.
+    Node resolve(Node node, const char *key)
     {
-        if (!node || plist_get_node_type(node) != PLIST_UID)
+        if (kind(node) != Kind::Uid)
             return node;
-        uint64_t uid = 0;
-        plist_get_uid_val(node, &uid);
-        if (uid >= objects.size()) {
+        const uint64_t uid = plist.uid(node);
+        if (uid >= objectCount) {
             fail(QStringLiteral("the value of \"%1\" refers to object %2, but the archive has only %3 objects")
-                     .arg(QString::fromUtf8(key)).arg(uid).arg(objects.size()));
-            return nullptr;
+                     .arg(QString::fromUtf8(key)).arg(uid).arg(objectCount));
+            return kNone;
         }
         if (uid == 0)
-            return nullptr;
-        return objects[uid];
+            return kNone;
+        return plist.item(objectArray, uint32_t(uid));
     }
 
-    plist_t value(const char *key) { return resolve(rawValue(key), key); }
+    Node value(const char *key) { return resolve(rawValue(key), key); }
 
-    plist_t member(plist_t dict, const char *key)
+    Node member(Node dict, const char *key)
     {
-        if (!dict || plist_get_node_type(dict) != PLIST_DICT)
-            return nullptr;
-        return resolve(plist_dict_get_item(dict, key), key);
+        if (kind(dict) != Kind::Dict)
+            return kNone;
+        return resolve(plist.valueForKey(dict, key), key);
     }
 
-    QString classNameOf(plist_t dict)
+    QString classNameOf(Node dict)
     {
-        plist_t description = member(dict, "$class");
-        plist_t name = member(description, "$classname");
-        return name && plist_get_node_type(name) == PLIST_STRING ? stringOf(name) : QString();
+        const Node name = member(member(dict, "$class"), "$classname");
+        return kind(name) == Kind::String ? plist.string(name) : QString();
     }
 
     // The class names a class description lists, read once per description.
-    const QStringList &classesOf(plist_t description)
+    const QStringList &classesOf(Node description)
     {
         const auto known = classCache.find(description);
         if (known != classCache.end())
             return known->second;
         QStringList names;
-        plist_t name = member(description, "$classname");
-        if (name && plist_get_node_type(name) == PLIST_STRING)
-            names << stringOf(name);
-        plist_t classes = member(description, "$classes");
-        if (classes && plist_get_node_type(classes) == PLIST_ARRAY) {
-            const uint32_t count = plist_array_get_size(classes);
+        const Node name = member(description, "$classname");
+        if (kind(name) == Kind::String)
+            names << plist.string(name);
+        const Node classes = member(description, "$classes");
+        if (kind(classes) == Kind::Array) {
+            const uint32_t count = plist.count(classes);
             for (uint32_t i = 0; i < count && i < 64; ++i) {
-                plist_t entry = resolve(plist_array_get_item(classes, i), "$classes");
-                if (entry && plist_get_node_type(entry) == PLIST_STRING)
-                    names << stringOf(entry);
+                const Node entry = resolve(plist.item(classes, i), "$classes");
+                if (kind(entry) == Kind::String)
+                    names << plist.string(entry);
             }
         }
         return classCache.emplace(description, std::move(names)).first->second;
     }
 
-    bool isKindOf(plist_t dict, const QString &className)
+    bool isKindOf(Node dict, const QString &className)
     {
-        plist_t description = member(dict, "$class");
-        return description && classesOf(description).contains(className);
+        const Node description = member(dict, "$class");
+        return description != kNone && classesOf(description).contains(className);
     }
 
-    void wrongKind(const char *key, const char *expected, plist_t found)
+    void wrongKind(const char *key, const char *expected, Node found)
     {
         fail(QStringLiteral("the value of \"%1\" should be %2, but it is %3")
-                 .arg(QString::fromUtf8(key), QLatin1String(expected), QLatin1String(typeName(found))));
+                 .arg(QString::fromUtf8(key), QLatin1String(expected), QLatin1String(typeName(kind(found)))));
     }
 
-    // The items of an NSArray-like object (its NS.objects), as references.
-    bool arrayItems(plist_t dict, const char *key, std::vector<plist_t> &items)
+    // The array of an NSArray-like object (its NS.objects); a plain array is
+    // tolerated as well. kNone (with an error) when there is none.
+    Node listArray(Node node, const char *key)
+    {
+        Node array = kind(node) == Kind::Dict ? plist.valueForKey(node, "NS.objects") : kNone;
+        if (kind(node) == Kind::Array)
+            array = node;
+        if (kind(array) != Kind::Array) {
+            wrongKind(key, "a list", node);
+            return kNone;
+        }
+        if (!spend(plist.count(array)))
+            return kNone;
+        return array;
+    }
+
+    // The items of an NSArray-like object, as references.
+    bool arrayItems(Node node, const char *key, std::vector<Node> &items)
     {
         items.clear();
-        plist_t array = dict && plist_get_node_type(dict) == PLIST_DICT ? plist_dict_get_item(dict, "NS.objects")
-                                                                           : nullptr;
-        if (dict && plist_get_node_type(dict) == PLIST_ARRAY)
-            array = dict; // a plain array is tolerated as well
-        if (!array || plist_get_node_type(array) != PLIST_ARRAY) {
-            wrongKind(key, "a list", dict);
+        const Node array = listArray(node, key);
+        if (array == kNone)
             return false;
-        }
-        const uint32_t count = plist_array_get_size(array);
-        if (!spend(count))
-            return false;
-        items = PlistArray::items(array);
+        const uint32_t count = plist.count(array);
+        items.reserve(count);
+        for (uint32_t i = 0; i < count; ++i)
+            items.push_back(plist.item(array, i));
         return true;
     }
 
-    QString decodeStringNode(plist_t node, const char *key)
+    double number(Node node) const
     {
-        if (!node)
+        switch (kind(node)) {
+        case Kind::Real: return plist.real(node);
+        case Kind::Integer: return double(static_cast<int64_t>(plist.integer(node)));
+        case Kind::Bool: return plist.boolean(node) ? 1.0 : 0.0;
+        default: return 0.0;
+        }
+    }
+
+    QByteArray bytesOf(Node node, uint64_t limit = UINT64_MAX) const
+    {
+        const std::string_view bytes = plist.data(node);
+        return QByteArray(bytes.data(), qsizetype(std::min<uint64_t>(bytes.size(), limit)));
+    }
+
+    QString decodeStringNode(Node node, const char *key)
+    {
+        if (node == kNone)
             return QString();
-        if (plist_get_node_type(node) == PLIST_STRING)
-            return stringOf(node);
-        if (plist_get_node_type(node) == PLIST_DICT) {
+        if (kind(node) == Kind::String)
+            return plist.string(node);
+        if (kind(node) == Kind::Dict) {
             // NSString / NSMutableString objects keep their characters in NS.string.
-            plist_t inner = member(node, "NS.string");
-            if (inner && plist_get_node_type(inner) == PLIST_STRING)
-                return stringOf(inner);
+            const Node inner = member(node, "NS.string");
+            if (kind(inner) == Kind::String)
+                return plist.string(inner);
             // An NSURL: its relative part.
-            plist_t relative = member(node, "NS.relative");
-            if (relative && plist_get_node_type(relative) == PLIST_STRING)
-                return stringOf(relative);
+            const Node relative = member(node, "NS.relative");
+            if (kind(relative) == Kind::String)
+                return plist.string(relative);
         }
         wrongKind(key, "a string", node);
         return QString();
     }
 
-    std::optional<Color> decodeColorNode(plist_t node, const char *key)
+    std::optional<Color> decodeColorNode(Node node, const char *key)
     {
-        if (!node)
+        if (node == kNone)
             return std::nullopt;
-        if (plist_get_node_type(node) != PLIST_DICT) {
+        if (kind(node) != Kind::Dict) {
             wrongKind(key, "a colour", node);
             return std::nullopt;
         }
-        int64_t space = 0;
-        plist_t spaceNode = member(node, "NSColorSpace");
-        if (spaceNode && plist_get_node_type(spaceNode) == PLIST_UINT) {
-            uint64_t v = 0;
-            plist_get_uint_val(spaceNode, &v);
-            space = int64_t(v);
-        }
+        const Node spaceNode = member(node, "NSColorSpace");
+        const int64_t space = kind(spaceNode) == Kind::Integer ? int64_t(plist.integer(spaceNode)) : 0;
         auto components = [&](const char *name) {
-            plist_t data = member(node, name);
-            if (!data || plist_get_node_type(data) != PLIST_DATA)
+            const Node data = member(node, name);
+            if (kind(data) != Kind::Data)
                 return std::vector<double>{};
-            uint64_t length = 0;
-            const char *bytes = plist_get_data_ptr(data, &length);
-            return parseComponents(QByteArray(bytes, qsizetype(std::min<uint64_t>(length, 4096))));
+            return parseComponents(bytesOf(data, 4096));
         };
         switch (space) {
         case 1:
@@ -726,14 +729,14 @@ struct KeyedUnarchiver::Private
         return std::nullopt;
     }
 
-    TextAttributes decodeAttributes(plist_t dict)
+    TextAttributes decodeAttributes(Node dict)
     {
         TextAttributes attributes;
-        if (!dict)
+        if (dict == kNone)
             return attributes;
-        std::vector<plist_t> keys, values;
-        plist_t keyArray = plist_get_node_type(dict) == PLIST_DICT ? plist_dict_get_item(dict, "NS.keys") : nullptr;
-        if (!keyArray) {
+        std::vector<Node> keys, values;
+        const Node keyArray = kind(dict) == Kind::Dict ? plist.valueForKey(dict, "NS.keys") : kNone;
+        if (keyArray == kNone) {
             fail(QStringLiteral("text attributes are not a dictionary"));
             return attributes;
         }
@@ -746,28 +749,23 @@ struct KeyedUnarchiver::Private
         }
         for (size_t i = 0; i < keys.size(); ++i) {
             const QString name = decodeStringNode(resolve(keys[i], "NS.keys"), "NS.keys");
-            plist_t v = resolve(values[i], "NS.objects");
+            const Node v = resolve(values[i], "NS.objects");
             if (name == QLatin1String("NSFont")) {
                 TextFont font;
                 font.name = decodeStringNode(member(v, "NSName"), "NSName");
-                plist_t size = member(v, "NSSize");
-                if (size && plist_get_node_type(size) == PLIST_REAL)
-                    plist_get_real_val(size, &font.pointSize);
+                const Node size = member(v, "NSSize");
+                if (kind(size) == Kind::Real)
+                    font.pointSize = plist.real(size);
                 attributes.font = font;
             } else if (name == QLatin1String("NSColor")) {
                 attributes.color = decodeColorNode(v, "NSColor");
             } else if (name == QLatin1String("NSUnderline")) {
-                uint64_t u = 0;
-                if (v && plist_get_node_type(v) == PLIST_UINT)
-                    plist_get_uint_val(v, &u);
-                attributes.underline = u != 0;
+                attributes.underline = kind(v) == Kind::Integer && plist.integer(v) != 0;
             } else if (name == QLatin1String("NSLink")) {
                 attributes.link = decodeStringNode(v, "NSLink");
             } else if (name == QLatin1String("NSParagraphStyle")) {
-                plist_t alignment = member(v, "NSAlignment");
-                uint64_t a = 4;
-                if (alignment && plist_get_node_type(alignment) == PLIST_UINT)
-                    plist_get_uint_val(alignment, &a);
+                const Node alignment = member(v, "NSAlignment");
+                const uint64_t a = kind(alignment) == Kind::Integer ? plist.integer(alignment) : 4;
                 attributes.alignment = a <= 4 ? TextAlignment(a) : TextAlignment::Natural;
             }
         }
@@ -780,16 +778,7 @@ KeyedUnarchiver::~KeyedUnarchiver() = default;
 
 bool KeyedUnarchiver::open(const QByteArray &data)
 {
-    if (d->root) {
-        plist_free(d->root);
-        d->root = nullptr;
-    }
-    d->objects.clear();
-    d->frames.clear();
-    d->cache.clear();
-    d->inProgress.clear();
-    d->classCache.clear();
-    d->error.clear();
+    d = std::make_unique<Private>();
     if (data.isEmpty()) {
         d->fail(QStringLiteral("the file is empty"));
         return false;
@@ -798,37 +787,47 @@ bool KeyedUnarchiver::open(const QByteArray &data)
         d->fail(QStringLiteral("the file is too large"));
         return false;
     }
-    if (data.startsWith("bplist00"))
-        plist_from_bin(data.constData(), uint32_t(data.size()), &d->root);
-    else if (data.trimmed().startsWith("<?xml") || data.trimmed().startsWith("<plist"))
-        plist_from_xml(data.constData(), uint32_t(data.size()), &d->root);
-    if (!d->root) {
+    QByteArray binary = data;
+    if (!data.startsWith("bplist00")
+        && (data.trimmed().startsWith("<?xml") || data.trimmed().startsWith("<plist"))) {
+        // Text property lists are rare and small: libplist reads them, and
+        // the archive is read from their binary form.
+        plist_t root = nullptr;
+        plist_from_xml(data.constData(), uint32_t(data.size()), &root);
+        binary = root ? BinaryPlistWriter::write(root) : QByteArray();
+        if (root)
+            plist_free(root);
+    }
+    QString reason;
+    if (!d->plist.open(binary, &reason)) {
         d->fail(QStringLiteral("the file is not a property list, or it is damaged or truncated"));
         return false;
     }
-    if (plist_get_node_type(d->root) != PLIST_DICT) {
+    const BinaryPlistReader &plist = d->plist;
+    const Node root = plist.topObject();
+    if (plist.kind(root) != Kind::Dict) {
         d->fail(QStringLiteral("the property list is not a keyed archive (its top level is not a dictionary)"));
         return false;
     }
-    if (!stringEquals(plist_dict_get_item(d->root, "$archiver"), "NSKeyedArchiver")) {
+    const Node archiver = plist.valueForKey(root, "$archiver");
+    if (plist.kind(archiver) != Kind::String || !plist.stringEquals(archiver, "NSKeyedArchiver")) {
         d->fail(QStringLiteral("the property list is not a keyed archive (no \"$archiver\")"));
         return false;
     }
-    plist_t objects = plist_dict_get_item(d->root, "$objects");
-    d->top = plist_dict_get_item(d->root, "$top");
-    if (!objects || plist_get_node_type(objects) != PLIST_ARRAY || !d->top
-        || plist_get_node_type(d->top) != PLIST_DICT) {
+    d->objectArray = plist.valueForKey(root, "$objects");
+    d->top = plist.valueForKey(root, "$top");
+    if (plist.kind(d->objectArray) != Kind::Array || plist.kind(d->top) != Kind::Dict) {
         d->fail(QStringLiteral("the keyed archive lacks \"$objects\" or \"$top\""));
         return false;
     }
-    d->objects = PlistArray::items(objects);
-    if (d->objects.empty()) {
+    d->objectCount = plist.count(d->objectArray);
+    if (d->objectCount == 0) {
         d->fail(QStringLiteral("the keyed archive has no objects"));
         return false;
     }
-    d->budget = int64_t(d->objects.size()) * 16 + 1000000;
-    d->cache.resize(d->objects.size());
-    d->inProgress.resize(d->objects.size());
+    d->budget = int64_t(d->objectCount) * 16 + 1000000;
+    d->cache.resize(d->objectCount);
+    d->inProgress.resize(d->objectCount);
     return true;
 }
 
@@ -845,32 +844,25 @@ QString KeyedUnarchiver::currentClassName() const
 
 bool KeyedUnarchiver::containsValueForKey(const char *key) const
 {
-    return d->rawValue(key) != nullptr;
+    return d->rawValue(key) != kNone;
 }
 
 int64_t KeyedUnarchiver::decodeInteger(const char *key)
 {
-    plist_t node = d->value(key);
-    if (!node)
+    const Node node = d->value(key);
+    switch (d->kind(node)) {
+    case Kind::None:
         return 0;
-    switch (plist_get_node_type(node)) {
-    case PLIST_UINT: {
-        uint64_t v = 0;
-        plist_get_uint_val(node, &v);
-        return static_cast<int64_t>(v);
-    }
-    case PLIST_REAL: {
-        double v = 0;
-        plist_get_real_val(node, &v);
+    case Kind::Integer:
+        return static_cast<int64_t>(d->plist.integer(node));
+    case Kind::Real: {
+        const double v = d->plist.real(node);
         if (!std::isfinite(v) || std::fabs(v) > 9.2e18)
             return 0;
         return static_cast<int64_t>(std::trunc(v));
     }
-    case PLIST_BOOLEAN: {
-        uint8_t v = 0;
-        plist_get_bool_val(node, &v);
-        return v ? 1 : 0;
-    }
+    case Kind::Bool:
+        return d->plist.boolean(node) ? 1 : 0;
     default:
         d->wrongKind(key, "a number", node);
         return 0;
@@ -879,25 +871,14 @@ int64_t KeyedUnarchiver::decodeInteger(const char *key)
 
 bool KeyedUnarchiver::decodeBool(const char *key)
 {
-    plist_t node = d->value(key);
-    if (!node)
+    const Node node = d->value(key);
+    switch (d->kind(node)) {
+    case Kind::None:
         return false;
-    switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: {
-        uint8_t v = 0;
-        plist_get_bool_val(node, &v);
-        return v != 0;
-    }
-    case PLIST_UINT: {
-        uint64_t v = 0;
-        plist_get_uint_val(node, &v);
-        return v != 0;
-    }
-    case PLIST_REAL: {
-        double v = 0;
-        plist_get_real_val(node, &v);
-        return v != 0.0;
-    }
+    case Kind::Bool:
+    case Kind::Integer:
+    case Kind::Real:
+        return d->number(node) != 0.0;
     default:
         d->wrongKind(key, "a number", node);
         return false;
@@ -906,25 +887,14 @@ bool KeyedUnarchiver::decodeBool(const char *key)
 
 double KeyedUnarchiver::decodeDouble(const char *key)
 {
-    plist_t node = d->value(key);
-    if (!node)
+    const Node node = d->value(key);
+    switch (d->kind(node)) {
+    case Kind::None:
         return 0.0;
-    switch (plist_get_node_type(node)) {
-    case PLIST_REAL: {
-        double v = 0;
-        plist_get_real_val(node, &v);
-        return v;
-    }
-    case PLIST_UINT: {
-        uint64_t v = 0;
-        plist_get_uint_val(node, &v);
-        return double(static_cast<int64_t>(v));
-    }
-    case PLIST_BOOLEAN: {
-        uint8_t v = 0;
-        plist_get_bool_val(node, &v);
-        return v ? 1.0 : 0.0;
-    }
+    case Kind::Bool:
+    case Kind::Integer:
+    case Kind::Real:
+        return d->number(node);
     default:
         d->wrongKind(key, "a number", node);
         return 0.0;
@@ -938,38 +908,36 @@ QString KeyedUnarchiver::decodeString(const char *key)
 
 QByteArray KeyedUnarchiver::decodeData(const char *key)
 {
-    plist_t node = d->value(key);
-    if (!node)
+    Node node = d->value(key);
+    if (node == kNone)
         return QByteArray();
-    if (plist_get_node_type(node) == PLIST_DICT)
+    if (d->kind(node) == Kind::Dict)
         node = d->member(node, "NS.data"); // NSData / NSMutableData objects
-    if (!node || plist_get_node_type(node) != PLIST_DATA) {
+    if (d->kind(node) != Kind::Data) {
         d->wrongKind(key, "data", node);
         return QByteArray();
     }
-    uint64_t length = 0;
-    const char *bytes = plist_get_data_ptr(node, &length);
-    QByteArray result(bytes ? bytes : "", qsizetype(length));
+    QByteArray result = d->bytesOf(node);
+    if (result.isNull())
+        result = QByteArray("");
     return result;
 }
 
 std::optional<QDateTime> KeyedUnarchiver::decodeDate(const char *key)
 {
-    plist_t node = d->value(key);
-    if (!node)
+    const Node node = d->value(key);
+    if (node == kNone)
         return std::nullopt;
     double seconds = 0;
-    if (plist_get_node_type(node) == PLIST_DATE) {
-        int32_t sec = 0, usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        seconds = double(sec) + double(usec) / 1e6;
+    if (d->kind(node) == Kind::Date) {
+        seconds = d->plist.real(node);
     } else {
-        plist_t time = d->member(node, "NS.time");
-        if (!time || plist_get_node_type(time) != PLIST_REAL) {
+        const Node time = d->member(node, "NS.time");
+        if (d->kind(time) != Kind::Real) {
             d->wrongKind(key, "a date", node);
             return std::nullopt;
         }
-        plist_get_real_val(time, &seconds);
+        seconds = d->plist.real(time);
     }
     const double ms = (seconds + kReferenceDateOffset) * 1000.0;
     if (!std::isfinite(ms) || std::fabs(ms) > 8.64e15) {
@@ -986,36 +954,37 @@ std::optional<Color> KeyedUnarchiver::decodeColor(const char *key)
 
 std::optional<StyledText> KeyedUnarchiver::decodeStyledText(const char *key)
 {
-    plist_t node = d->value(key);
-    if (!node)
+    const Node node = d->value(key);
+    if (node == kNone)
         return std::nullopt;
-    if (plist_get_node_type(node) == PLIST_STRING)
-        return StyledText(stringOf(node));
-    if (plist_get_node_type(node) != PLIST_DICT) {
+    if (d->kind(node) == Kind::String)
+        return StyledText(d->plist.string(node));
+    if (d->kind(node) != Kind::Dict) {
         d->wrongKind(key, "styled text", node);
         return std::nullopt;
     }
     const QString text = d->decodeStringNode(d->member(node, "NSString"), "NSString");
-    plist_t attributes = d->member(node, "NSAttributes");
-    plist_t info = d->member(node, "NSAttributeInfo");
+    const Node attributes = d->member(node, "NSAttributes");
+    const Node info = d->member(node, "NSAttributeInfo");
     StyledText result;
-    if (!info) {
+    if (info == kNone) {
         result.append(text, d->decodeAttributes(attributes));
         return result;
     }
-    std::vector<plist_t> items;
+    std::vector<Node> items;
     if (!d->arrayItems(attributes, "NSAttributes", items))
         return StyledText(text);
     std::vector<TextAttributes> table;
     table.reserve(items.size());
-    for (plist_t item : items)
+    for (Node item : items)
         table.push_back(d->decodeAttributes(d->resolve(item, "NSAttributes")));
-    if (plist_get_node_type(info) != PLIST_DATA) {
+    if (d->kind(info) != Kind::Data) {
         d->wrongKind("NSAttributeInfo", "data", info);
         return StyledText(text);
     }
-    uint64_t length = 0;
-    const auto *bytes = reinterpret_cast<const uint8_t *>(plist_get_data_ptr(info, &length));
+    const std::string_view runTable = d->plist.data(info);
+    const auto *bytes = reinterpret_cast<const uint8_t *>(runTable.data());
+    const uint64_t length = runTable.size();
     uint64_t pos = 0;
     auto readVarint = [&](uint64_t &out) {
         out = 0;
@@ -1045,53 +1014,45 @@ std::optional<StyledText> KeyedUnarchiver::decodeStyledText(const char *key)
 
 std::optional<QMap<QString, QString>> KeyedUnarchiver::decodeStringDictionary(const char *key)
 {
-    plist_t node = d->value(key);
-    if (!node)
+    const Node node = d->value(key);
+    if (node == kNone)
         return std::nullopt;
-    if (plist_get_node_type(node) != PLIST_DICT || !plist_dict_get_item(node, "NS.keys")) {
+    const Node keyArray = d->kind(node) == Kind::Dict ? d->plist.valueForKey(node, "NS.keys") : kNone;
+    const Node valueArray = d->kind(node) == Kind::Dict ? d->plist.valueForKey(node, "NS.objects") : kNone;
+    if (d->kind(keyArray) != Kind::Array || d->kind(valueArray) != Kind::Array) {
         d->wrongKind(key, "a dictionary", node);
         return std::nullopt;
     }
-    plist_t keyArray = plist_dict_get_item(node, "NS.keys");
-    plist_t valueArray = plist_dict_get_item(node, "NS.objects");
-    if (!valueArray || plist_get_node_type(keyArray) != PLIST_ARRAY
-        || plist_get_node_type(valueArray) != PLIST_ARRAY) {
-        d->wrongKind(key, "a dictionary", node);
-        return std::nullopt;
-    }
-    const uint32_t count = plist_array_get_size(keyArray);
-    if (count != plist_array_get_size(valueArray)) {
+    const uint32_t count = d->plist.count(keyArray);
+    if (count != d->plist.count(valueArray)) {
         d->fail(QStringLiteral("the dictionary under \"%1\" has %2 keys but %3 values")
-                    .arg(QString::fromUtf8(key)).arg(count).arg(plist_array_get_size(valueArray)));
+                    .arg(QString::fromUtf8(key)).arg(count).arg(d->plist.count(valueArray)));
         return std::nullopt;
     }
-    std::vector<plist_t> keys, values;
-    const bool ok = d->arrayItems(keyArray, key, keys) && d->arrayItems(node, key, values);
+    std::vector<Node> keys, values;
+    if (!d->arrayItems(keyArray, key, keys) || !d->arrayItems(node, key, values))
+        return std::nullopt;
     QMap<QString, QString> result;
-    if (ok) {
-        for (size_t i = 0; i < keys.size() && i < values.size(); ++i) {
-            const QString k = d->decodeStringNode(d->resolve(keys[i], key), key);
-            const QString v = d->decodeStringNode(d->resolve(values[i], key), key);
-            if (!k.isNull() && !v.isNull())
-                result.insert(k, v);
-        }
+    for (size_t i = 0; i < keys.size() && i < values.size(); ++i) {
+        const QString k = d->decodeStringNode(d->resolve(keys[i], key), key);
+        const QString v = d->decodeStringNode(d->resolve(values[i], key), key);
+        if (!k.isNull() && !v.isNull())
+            result.insert(k, v);
     }
-    if (!ok)
-        return std::nullopt;
     return result;
 }
 
 std::optional<QStringList> KeyedUnarchiver::decodeStringList(const char *key)
 {
-    plist_t node = d->value(key);
-    if (!node)
+    const Node node = d->value(key);
+    if (node == kNone)
         return std::nullopt;
-    std::vector<plist_t> items;
+    std::vector<Node> items;
     if (!d->arrayItems(node, key, items))
         return std::nullopt;
     QStringList result;
     result.reserve(qsizetype(items.size()));
-    for (plist_t item : items)
+    for (Node item : items)
         result << d->decodeStringNode(d->resolve(item, key), key);
     return result;
 }
@@ -1100,29 +1061,25 @@ QByteArray KeyedUnarchiver::decodeImageData(const char *key)
 {
     // Walk the picture object's graph (representations inside arrays) for
     // the first data blob: the encoded bitmap.
-    std::vector<plist_t> pending{d->value(key)};
+    std::vector<Node> pending{d->value(key)};
     int visited = 0;
     while (!pending.empty() && visited < 256) {
-        plist_t node = pending.back();
+        const Node node = pending.back();
         pending.pop_back();
         ++visited;
-        if (!node)
-            continue;
-        const plist_type type = plist_get_node_type(node);
-        if (type == PLIST_DATA) {
-            uint64_t length = 0;
-            const char *bytes = plist_get_data_ptr(node, &length);
-            if (length > 0)
-                return QByteArray(bytes, qsizetype(length));
-        } else if (type == PLIST_DICT) {
+        const Kind kind = d->kind(node);
+        if (kind == Kind::Data) {
+            if (!d->plist.data(node).empty())
+                return d->bytesOf(node);
+        } else if (kind == Kind::Dict) {
             for (const char *name : {"NS.objects", "NSReps", "NSTIFFRepresentation", "NS.data"}) {
-                plist_t child = plist_dict_get_item(node, name);
-                if (!child)
+                const Node child = d->plist.valueForKey(node, name);
+                if (child == kNone)
                     continue;
-                if (plist_get_node_type(child) == PLIST_ARRAY) {
-                    const uint32_t count = std::min<uint32_t>(plist_array_get_size(child), 64);
+                if (d->kind(child) == Kind::Array) {
+                    const uint32_t count = std::min<uint32_t>(d->plist.count(child), 64);
                     for (uint32_t i = 0; i < count; ++i)
-                        pending.push_back(d->resolve(plist_array_get_item(child, i), key));
+                        pending.push_back(d->resolve(d->plist.item(child, i), key));
                 } else {
                     pending.push_back(d->resolve(child, key));
                 }
@@ -1134,13 +1091,13 @@ QByteArray KeyedUnarchiver::decodeImageData(const char *key)
 
 bool KeyedUnarchiver::beginRoot()
 {
-    if (!d->top) {
+    if (d->top == kNone) {
         d->fail(QStringLiteral("no archive is open"));
         return false;
     }
     d->frames.clear();
-    d->frames.push_back(Private::Frame{d->top, {}, nullptr, false});
-    if (!plist_dict_get_item(d->top, "root")) {
+    d->frames.push_back(Private::Frame{d->top, kNone, false});
+    if (d->plist.valueForKey(d->top, "root") == kNone) {
         d->fail(QStringLiteral("the keyed archive has no root object"));
         return false;
     }
@@ -1154,22 +1111,22 @@ void KeyedUnarchiver::endRoot()
 
 KeyedUnarchiver::Begin KeyedUnarchiver::beginObject(const char *key, const QStringList &classNames, uint64_t &uid)
 {
-    plist_t ref = d->rawValue(key);
-    if (!ref)
+    const Node ref = d->rawValue(key);
+    if (ref == kNone)
         return Begin::Absent;
-    if (plist_get_node_type(ref) != PLIST_UID) {
+    if (d->kind(ref) != Kind::Uid) {
         d->wrongKind(key, "a reference to an object", ref);
         return Begin::Absent;
     }
-    plist_get_uid_val(ref, &uid);
-    plist_t object = d->resolve(ref, key);
-    if (!object)
+    uid = d->plist.uid(ref);
+    const Node object = d->resolve(ref, key);
+    if (object == kNone)
         return Begin::Absent;
-    if (plist_get_node_type(object) != PLIST_DICT || !d->isKindOf(object, classNames.first())) {
-        const QString found = plist_get_node_type(object) == PLIST_DICT ? d->classNameOf(object) : QString();
+    if (d->kind(object) != Kind::Dict || !d->isKindOf(object, classNames.first())) {
+        const QString found = d->kind(object) == Kind::Dict ? d->classNameOf(object) : QString();
         d->fail(QStringLiteral("the value of \"%1\" should be a %2, but it is %3")
                     .arg(QString::fromUtf8(key), classNames.first(),
-                         found.isEmpty() ? QLatin1String(typeName(object)) : QStringLiteral("a ") + found));
+                         found.isEmpty() ? QLatin1String(typeName(d->kind(object))) : QStringLiteral("a ") + found));
         return Begin::Absent;
     }
     if (d->cache[uid])
@@ -1185,7 +1142,7 @@ KeyedUnarchiver::Begin KeyedUnarchiver::beginObject(const char *key, const QStri
     if (!d->spend())
         return Begin::Absent;
     d->inProgress[uid] = true;
-    d->frames.push_back(Private::Frame{object, {}, nullptr, false});
+    d->frames.push_back(Private::Frame{object, kNone, false});
     return Begin::Decode;
 }
 
@@ -1204,28 +1161,26 @@ std::shared_ptr<void> KeyedUnarchiver::cachedObject(uint64_t uid) const
 
 int KeyedUnarchiver::beginList(const char *key)
 {
-    plist_t node = d->value(key);
-    if (!node)
+    const Node node = d->value(key);
+    if (node == kNone)
         return -1;
     if (d->frames.size() >= Private::kMaxDepth) {
         d->fail(QStringLiteral("the archive nests objects too deeply"));
         return -1;
     }
-    Private::Frame frame;
-    frame.isList = true;
-    if (!d->arrayItems(node, key, frame.listItems))
+    const Node array = d->listArray(node, key);
+    if (array == kNone)
         return -1;
-    const int count = int(frame.listItems.size());
-    d->frames.push_back(std::move(frame));
-    return count;
+    d->frames.push_back(Private::Frame{array, kNone, true});
+    return int(d->plist.count(array));
 }
 
 bool KeyedUnarchiver::selectListItem(int index)
 {
     Private::Frame &frame = d->frames.back();
-    if (!frame.isList || index < 0 || size_t(index) >= frame.listItems.size())
+    if (!frame.isList || index < 0 || uint32_t(index) >= d->plist.count(frame.dict))
         return false;
-    frame.currentItem = frame.listItems[size_t(index)];
+    frame.currentItem = d->plist.item(frame.dict, uint32_t(index));
     return true;
 }
 

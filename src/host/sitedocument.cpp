@@ -373,23 +373,9 @@ bool SiteDocument::save(const QString &path, QString *error) const
                                .arg(reason));
     }
 
-    PlistPointer root(plist_new_dict());
-    setString(root.get(), kSiteNameKey, m_siteName);
-    plist_t array = plist_new_array();
-    plist_dict_set_item(root.get(), kPagesKey, array); // the dictionary owns the array now
-    for (const SitePage &page : m_pages)
-        plist_array_append_item(array, pageNode(page).release());
-
-    char *buffer = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(root.get(), &buffer, &length);
-    if (!buffer || length == 0) {
-        if (buffer)
-            plist_to_bin_free(buffer);
+    const QByteArray bytes = data();
+    if (bytes.isEmpty())
         return failure(QStringLiteral("the site could not be encoded as a property list"));
-    }
-    const QByteArray bytes(buffer, qsizetype(length));
-    plist_to_bin_free(buffer);
 
     QSaveFile file(path);
     // Never fall back to writing the target in place: that is what could
@@ -403,6 +389,35 @@ bool SiteDocument::save(const QString &path, QString *error) const
         return failure(QStringLiteral("the new file cannot replace the old one (%1)")
                            .arg(file.errorString()));
     return true;
+}
+
+bool SiteDocument::loadData(const QByteArray &bytes, QString *error)
+{
+    QString siteName;
+    QList<SitePage> pages;
+    QString reason;
+    if (!parseDocument(bytes, &siteName, &pages, &reason))
+        return setError(error, QStringLiteral("Cannot read the site document: %1.").arg(reason));
+    m_siteName = siteName;
+    m_pages = pages;
+    return true;
+}
+
+QByteArray SiteDocument::data() const
+{
+    PlistPointer root(plist_new_dict());
+    setString(root.get(), kSiteNameKey, m_siteName);
+    plist_t array = plist_new_array();
+    plist_dict_set_item(root.get(), kPagesKey, array); // the dictionary owns the array now
+    for (const SitePage &page : m_pages)
+        plist_array_append_item(array, pageNode(page).release());
+    char *buffer = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(root.get(), &buffer, &length);
+    const QByteArray bytes = buffer ? QByteArray(buffer, qsizetype(length)) : QByteArray();
+    if (buffer)
+        plist_to_bin_free(buffer);
+    return bytes;
 }
 
 qsizetype SiteDocument::indexOf(const QString &uniqueID) const

@@ -48,6 +48,9 @@ public:
 
     [[nodiscard]] bool load(const QString &path, QString *error);
     [[nodiscard]] bool save(const QString &path, QString *error) const;
+    // The same from and to the file's bytes, without a file (errors name no file).
+    [[nodiscard]] bool loadData(const QByteArray &bytes, QString *error);
+    QByteArray data() const;
 
     friend bool operator==(const SiteDocument &, const SiteDocument &) = default;
 
