@@ -1,17 +1,18 @@
 #include "archive/keyedarchiver.h"
 
+#include "archive/archivewriter.h"
 #include "archive/binaryplistreader.h"
 #include "archive/binaryplistwriter.h"
-#include "archive/plistarray.h"
 
 #include <plist/plist.h>
 
 #include <cmath>
 #include <cstring>
+#include <span>
+#include <string>
 
 namespace {
 
-constexpr uint64_t kArchiveVersion = 100000;
 // Seconds between 1970-01-01 and 2001-01-01, the epoch of archived dates.
 constexpr double kReferenceDateOffset = 978307200.0;
 
@@ -20,19 +21,6 @@ const QStringList &arrayClasses()
     static const QStringList names{QStringLiteral("NSMutableArray"), QStringLiteral("NSArray"),
                                    QStringLiteral("NSObject")};
     return names;
-}
-
-plist_t newString(const QString &value)
-{
-    const QByteArray utf8 = value.toUtf8();
-    return plist_new_string(utf8.constData());
-}
-
-// libplist 2.2 has no signed constructor: a negative value is stored as its
-// 64-bit two's complement, which binary property lists read back as signed.
-plist_t newInteger(int64_t value)
-{
-    return plist_new_uint(static_cast<uint64_t>(value));
 }
 
 QByteArray colorComponents(std::initializer_list<double> values)
@@ -62,98 +50,118 @@ void appendVarint(QByteArray &out, uint64_t value)
 
 } // namespace
 
+
 // ---------------------------------------------------------------------------
 // Encoding
+//
+// Values go straight into an ArchiveWriter, which writes the file in one pass
+// when the archive is finished. The order in which objects get their UIDs is
+// part of the file's bytes, so each helper below adds objects in a fixed order.
 
 struct KeyedArchiver::Private
 {
+    using Value = ArchiveWriter::Value;
+    using Entry = ArchiveWriter::Entry;
+
     struct Frame
     {
-        plist_t container; // dictionary of an object, or NS.objects array of a list
         bool isList;
         uint64_t uid;
-        QStringList classNames;
+        const QStringList *classNames;
+        size_t first; // where its entries or items start on the shared stacks
     };
 
-    std::vector<plist_t> objects;
+    ArchiveWriter writer;
+    // The entries of the objects and the items of the lists being encoded,
+    // innermost last.
+    std::vector<Entry> entryStack;
+    std::vector<Value> itemStack;
     std::vector<Frame> frames;
-    plist_t top = nullptr;
     std::unordered_map<const void *, uint64_t> encodedObjects;
     std::vector<std::shared_ptr<const void>> keptAlive;
     QHash<QString, uint64_t> classUids;
+    std::string utf8; // scratch for converting text
 
     Private()
     {
-        objects.push_back(plist_new_string("$null"));
-        top = plist_new_dict();
-        frames.push_back(Frame{top, false, 0, {}});
-    }
-    ~Private()
-    {
-        for (plist_t node : objects)
-            if (node)
-                plist_free(node);
-        if (top)
-            plist_free(top);
+        writer.addObject(writer.text("$null"));
+        frames.push_back(Frame{false, 0, nullptr, 0});
     }
 
-    uint64_t addObject(plist_t node)
+    Value text(const QString &value)
     {
-        objects.push_back(node);
-        return objects.size() - 1;
+        // Most text is ASCII: narrow it without a temporary QByteArray.
+        const qsizetype size = value.size();
+        const char16_t *units = reinterpret_cast<const char16_t *>(value.constData());
+        utf8.resize(size_t(size));
+        for (qsizetype i = 0; i < size; ++i) {
+            if (units[i] >= 0x80) {
+                const QByteArray bytes = value.toUtf8();
+                return writer.text(std::string_view(bytes.constData(), size_t(bytes.size())));
+            }
+            utf8[size_t(i)] = char(units[i]);
+        }
+        return writer.text(utf8);
     }
-    uint64_t reserveObject()
-    {
-        objects.push_back(nullptr);
-        return objects.size() - 1;
-    }
+
+    Value uid(uint64_t uid) { return writer.uid(uid); }
 
     // Writes a value into the current object (under key) or list (appended).
-    void put(const char *key, plist_t node)
+    // A key set twice keeps its first place and its last value.
+    void put(const char *key, Value value)
     {
-        Frame &frame = frames.back();
-        if (frame.isList)
-            plist_array_append_item(frame.container, node);
-        else
-            plist_dict_set_item(frame.container, key, node);
+        const Frame &frame = frames.back();
+        if (frame.isList) {
+            itemStack.push_back(value);
+            return;
+        }
+        const uint32_t id = writer.key(key);
+        for (size_t i = frame.first; i < entryStack.size(); ++i) {
+            if (entryStack[i].key == id) {
+                entryStack[i].value = value;
+                return;
+            }
+        }
+        entryStack.push_back(Entry{id, value});
     }
-    void putReference(const char *key, uint64_t uid) { put(key, plist_new_uid(uid)); }
-    void putObject(const char *key, plist_t node) { putReference(key, addObject(node)); }
+    void putReference(const char *key, uint64_t uid) { put(key, writer.uid(uid)); }
+    void putObject(const char *key, Value value) { putReference(key, writer.addObject(value)); }
 
     uint64_t classUid(const QStringList &names)
     {
         const auto it = classUids.constFind(names.first());
         if (it != classUids.constEnd())
             return *it;
-        plist_t description = plist_new_dict();
-        plist_dict_set_item(description, "$classname", newString(names.first()));
-        plist_t classes = plist_new_array();
-        for (const QString &name : names)
-            plist_array_append_item(classes, newString(name));
-        plist_dict_set_item(description, "$classes", classes);
-        const uint64_t uid = addObject(description);
+        std::vector<Value> classes;
+        classes.reserve(size_t(names.size()));
+        const Value name = text(names.first());
+        for (const QString &each : names)
+            classes.push_back(text(each));
+        const Entry entries[] = {{writer.key("$classname"), name}, {writer.key("$classes"), writer.array(classes)}};
+        const uint64_t uid = writer.addObject(writer.dict(entries));
         classUids.insert(names.first(), uid);
         return uid;
     }
 
-    // A dictionary object of the given class, not yet placed anywhere.
-    plist_t newClassDict(const QStringList &names)
+    // The entries of a dictionary object of the given class, "$class" first.
+    std::vector<Entry> classEntries(const QStringList &names)
     {
-        plist_t dict = plist_new_dict();
-        plist_dict_set_item(dict, "$class", plist_new_uid(classUid(names)));
-        return dict;
+        return {Entry{writer.key("$class"), uid(classUid(names))}};
+    }
+    void add(std::vector<Entry> &entries, const char *key, Value value)
+    {
+        entries.push_back(Entry{writer.key(key), value});
     }
 
-    uint64_t stringUid(const QString &value) { return addObject(newString(value)); }
+    uint64_t stringUid(const QString &value) { return writer.addObject(text(value)); }
 
     uint64_t colorUid(const Color &color)
     {
         static const QStringList names{QStringLiteral("NSColor"), QStringLiteral("NSObject")};
-        plist_t dict = newClassDict(names);
-        plist_dict_set_item(dict, "NSColorSpace", newInteger(1));
-        const QByteArray rgb = colorComponents({color.red(), color.green(), color.blue(), color.alpha()});
-        plist_dict_set_item(dict, "NSRGB", plist_new_data(rgb.constData(), uint64_t(rgb.size())));
-        return addObject(dict);
+        std::vector<Entry> dict = classEntries(names);
+        add(dict, "NSColorSpace", writer.integer(1));
+        add(dict, "NSRGB", writer.data(colorComponents({color.red(), color.green(), color.blue(), color.alpha()})));
+        return writer.addObject(writer.dict(dict));
     }
 
     uint64_t stringDictionaryUid(const QStringList &keys, const std::vector<uint64_t> &valueUids,
@@ -162,17 +170,16 @@ struct KeyedArchiver::Private
         static const QStringList mutableNames{QStringLiteral("NSMutableDictionary"),
                                               QStringLiteral("NSDictionary"), QStringLiteral("NSObject")};
         static const QStringList names{QStringLiteral("NSDictionary"), QStringLiteral("NSObject")};
-        const uint64_t uid = reserveObject();
-        plist_t keyArray = plist_new_array();
-        plist_t valueArray = plist_new_array();
+        const uint64_t uid = writer.reserveObject();
+        std::vector<Value> keyItems, valueItems;
         for (size_t i = 0; i < valueUids.size(); ++i) {
-            plist_array_append_item(keyArray, plist_new_uid(stringUid(keys[qsizetype(i)])));
-            plist_array_append_item(valueArray, plist_new_uid(valueUids[i]));
+            keyItems.push_back(writer.uid(stringUid(keys[qsizetype(i)])));
+            valueItems.push_back(writer.uid(valueUids[i]));
         }
-        plist_t dict = newClassDict(isMutable ? mutableNames : names);
-        plist_dict_set_item(dict, "NS.keys", keyArray);
-        plist_dict_set_item(dict, "NS.objects", valueArray);
-        objects[uid] = dict;
+        std::vector<Entry> dict = classEntries(isMutable ? mutableNames : names);
+        add(dict, "NS.keys", writer.array(keyItems));
+        add(dict, "NS.objects", writer.array(valueItems));
+        writer.setObject(uid, writer.dict(dict));
         return uid;
     }
 
@@ -186,12 +193,12 @@ struct KeyedArchiver::Private
         }
         if (attributes.font) {
             static const QStringList names{QStringLiteral("NSFont"), QStringLiteral("NSObject")};
-            plist_t font = newClassDict(names);
-            plist_dict_set_item(font, "NSName", plist_new_uid(stringUid(attributes.font->name)));
-            plist_dict_set_item(font, "NSSize", plist_new_real(attributes.font->pointSize));
-            plist_dict_set_item(font, "NSfFlags", newInteger(16));
+            std::vector<Entry> font = classEntries(names);
+            add(font, "NSName", uid(stringUid(attributes.font->name)));
+            add(font, "NSSize", writer.real(attributes.font->pointSize));
+            add(font, "NSfFlags", writer.integer(16));
             keys << QStringLiteral("NSFont");
-            values.push_back(addObject(font));
+            values.push_back(writer.addObject(writer.dict(font)));
         }
         if (!attributes.link.isEmpty()) {
             keys << QStringLiteral("NSLink");
@@ -199,14 +206,14 @@ struct KeyedArchiver::Private
         }
         if (attributes.alignment != TextAlignment::Natural) {
             static const QStringList names{QStringLiteral("NSParagraphStyle"), QStringLiteral("NSObject")};
-            plist_t style = newClassDict(names);
-            plist_dict_set_item(style, "NSAlignment", newInteger(int(attributes.alignment)));
+            std::vector<Entry> style = classEntries(names);
+            add(style, "NSAlignment", writer.integer(int(attributes.alignment)));
             keys << QStringLiteral("NSParagraphStyle");
-            values.push_back(addObject(style));
+            values.push_back(writer.addObject(writer.dict(style)));
         }
         if (attributes.underline) {
             keys << QStringLiteral("NSUnderline");
-            values.push_back(addObject(newInteger(1)));
+            values.push_back(writer.addObject(writer.integer(1)));
         }
         return stringDictionaryUid(keys, values, false);
     }
@@ -214,13 +221,13 @@ struct KeyedArchiver::Private
     uint64_t styledTextUid(const StyledText &text)
     {
         static const QStringList names{QStringLiteral("NSAttributedString"), QStringLiteral("NSObject")};
-        const uint64_t uid = reserveObject();
-        plist_t dict = newClassDict(names);
-        plist_dict_set_item(dict, "NSString", plist_new_uid(stringUid(text.text())));
+        const uint64_t result = writer.reserveObject();
+        std::vector<Entry> dict = classEntries(names);
+        add(dict, "NSString", uid(stringUid(text.text())));
         const auto &runs = text.runs();
         if (runs.size() <= 1) {
             const TextAttributes attributes = runs.isEmpty() ? TextAttributes{} : runs.first().attributes;
-            plist_dict_set_item(dict, "NSAttributes", plist_new_uid(attributesUid(attributes)));
+            add(dict, "NSAttributes", uid(attributesUid(attributes)));
         } else {
             // Several runs: an array of distinct attribute dictionaries plus
             // the run table that points into it.
@@ -235,20 +242,19 @@ struct KeyedArchiver::Private
                 appendVarint(info, uint64_t(run.length));
                 appendVarint(info, uint64_t(index));
             }
-            const uint64_t arrayUid = reserveObject();
-            plist_t array = plist_new_array();
+            const uint64_t arrayUid = writer.reserveObject();
+            std::vector<Value> items;
             for (const TextAttributes &attributes : distinct)
-                plist_array_append_item(array, plist_new_uid(attributesUid(attributes)));
+                items.push_back(uid(attributesUid(attributes)));
             static const QStringList arrayNames{QStringLiteral("NSArray"), QStringLiteral("NSObject")};
-            plist_t arrayDict = newClassDict(arrayNames);
-            plist_dict_set_item(arrayDict, "NS.objects", array);
-            objects[arrayUid] = arrayDict;
-            plist_dict_set_item(dict, "NSAttributes", plist_new_uid(arrayUid));
-            plist_dict_set_item(dict, "NSAttributeInfo",
-                                plist_new_uid(addObject(plist_new_data(info.constData(), uint64_t(info.size())))));
+            std::vector<Entry> arrayDict = classEntries(arrayNames);
+            add(arrayDict, "NS.objects", writer.array(items));
+            writer.setObject(arrayUid, writer.dict(arrayDict));
+            add(dict, "NSAttributes", uid(arrayUid));
+            add(dict, "NSAttributeInfo", uid(writer.addObject(writer.data(info))));
         }
-        objects[uid] = dict;
-        return uid;
+        writer.setObject(result, writer.dict(dict));
+        return result;
     }
 };
 
@@ -257,32 +263,32 @@ KeyedArchiver::~KeyedArchiver() = default;
 
 void KeyedArchiver::encodeIntNumber(const char *key, int64_t value)
 {
-    d->putObject(key, newInteger(value));
+    d->putObject(key, d->writer.integer(value));
 }
 
 void KeyedArchiver::encodeBoolNumber(const char *key, bool value)
 {
-    d->putObject(key, newInteger(value ? 1 : 0));
+    d->putObject(key, d->writer.integer(value ? 1 : 0));
 }
 
 void KeyedArchiver::encodeFloatNumber(const char *key, float value)
 {
-    d->putObject(key, plist_new_real(double(value)));
+    d->putObject(key, d->writer.real(double(value)));
 }
 
 void KeyedArchiver::encodeDoubleNumber(const char *key, double value)
 {
-    d->putObject(key, plist_new_real(value));
+    d->putObject(key, d->writer.real(value));
 }
 
 void KeyedArchiver::encodeBool(const char *key, bool value)
 {
-    d->put(key, plist_new_bool(value ? 1 : 0));
+    d->put(key, d->writer.boolean(value));
 }
 
 void KeyedArchiver::encodeInt32(const char *key, int32_t value)
 {
-    d->put(key, newInteger(value));
+    d->put(key, d->writer.integer(value));
 }
 
 void KeyedArchiver::encodeNull(const char *key)
@@ -303,7 +309,7 @@ void KeyedArchiver::encodeData(const char *key, const QByteArray &value)
     if (value.isNull())
         encodeNull(key);
     else
-        d->putObject(key, plist_new_data(value.constData(), uint64_t(value.size())));
+        d->putObject(key, d->writer.data(value));
 }
 
 void KeyedArchiver::encodeDate(const char *key, const std::optional<QDateTime> &value)
@@ -313,10 +319,10 @@ void KeyedArchiver::encodeDate(const char *key, const std::optional<QDateTime> &
         return;
     }
     static const QStringList names{QStringLiteral("NSDate"), QStringLiteral("NSObject")};
-    plist_t dict = d->newClassDict(names);
+    std::vector<Private::Entry> dict = d->classEntries(names);
     const double seconds = double(value->toMSecsSinceEpoch()) / 1000.0 - kReferenceDateOffset;
-    plist_dict_set_item(dict, "NS.time", plist_new_real(seconds));
-    d->putObject(key, dict);
+    d->add(dict, "NS.time", d->writer.real(seconds));
+    d->putObject(key, d->writer.dict(dict));
 }
 
 void KeyedArchiver::encodeColor(const char *key, const std::optional<Color> &value)
@@ -364,24 +370,20 @@ void KeyedArchiver::encodeImageData(const char *key, const QByteArray &encodedIm
     static const QStringList repNames{QStringLiteral("NSBitmapImageRep"), QStringLiteral("NSImageRep"),
                                       QStringLiteral("NSObject")};
     static const QStringList arrayNames{QStringLiteral("NSArray"), QStringLiteral("NSObject")};
-    const uint64_t imageUid = d->reserveObject();
-    plist_t rep = d->newClassDict(repNames);
-    plist_dict_set_item(rep, "NSTIFFRepresentation",
-                        plist_new_uid(d->addObject(plist_new_data(encodedImage.constData(),
-                                                                  uint64_t(encodedImage.size())))));
-    const uint64_t repUid = d->addObject(rep);
-    plist_t inner = d->newClassDict(arrayNames);
-    plist_t innerItems = plist_new_array();
-    plist_array_append_item(innerItems, plist_new_uid(d->addObject(newInteger(0))));
-    plist_array_append_item(innerItems, plist_new_uid(repUid));
-    plist_dict_set_item(inner, "NS.objects", innerItems);
-    plist_t outer = d->newClassDict(arrayNames);
-    plist_t outerItems = plist_new_array();
-    plist_array_append_item(outerItems, plist_new_uid(d->addObject(inner)));
-    plist_dict_set_item(outer, "NS.objects", outerItems);
-    plist_t image = d->newClassDict(imageNames);
-    plist_dict_set_item(image, "NSReps", plist_new_uid(d->addObject(outer)));
-    d->objects[imageUid] = image;
+    ArchiveWriter &w = d->writer;
+    const uint64_t imageUid = w.reserveObject();
+    std::vector<Private::Entry> rep = d->classEntries(repNames);
+    d->add(rep, "NSTIFFRepresentation", w.uid(w.addObject(w.data(encodedImage))));
+    const uint64_t repUid = w.addObject(w.dict(rep));
+    std::vector<Private::Entry> inner = d->classEntries(arrayNames);
+    const ArchiveWriter::Value innerItems[] = {w.uid(w.addObject(w.integer(0))), w.uid(repUid)};
+    d->add(inner, "NS.objects", w.array(innerItems));
+    std::vector<Private::Entry> outer = d->classEntries(arrayNames);
+    const ArchiveWriter::Value outerItems[] = {w.uid(w.addObject(w.dict(inner)))};
+    d->add(outer, "NS.objects", w.array(outerItems));
+    std::vector<Private::Entry> image = d->classEntries(imageNames);
+    d->add(image, "NSReps", w.uid(w.addObject(w.dict(outer))));
+    w.setObject(imageUid, w.dict(image));
     d->putReference(key, imageUid);
 }
 
@@ -396,60 +398,53 @@ bool KeyedArchiver::beginObject(const char *key, std::shared_ptr<const void> ide
             return false;
         }
     }
-    const uint64_t uid = d->reserveObject();
+    const uint64_t uid = d->writer.reserveObject();
     if (identity) {
         d->encodedObjects.emplace(identity.get(), uid);
         d->keptAlive.push_back(std::move(identity));
     }
     d->putReference(key, uid);
-    d->frames.push_back(Private::Frame{plist_new_dict(), false, uid, classNames});
+    d->frames.push_back(Private::Frame{false, uid, &classNames, d->entryStack.size()});
     return true;
 }
 
 void KeyedArchiver::endObject()
 {
     Q_ASSERT(d->frames.size() > 1 && !d->frames.back().isList);
-    Private::Frame frame = d->frames.back();
+    const Private::Frame frame = d->frames.back();
+    d->put("$class", d->uid(d->classUid(*frame.classNames)));
     d->frames.pop_back();
-    plist_dict_set_item(frame.container, "$class", plist_new_uid(d->classUid(frame.classNames)));
-    d->objects[frame.uid] = frame.container;
+    const std::span<const Private::Entry> entries(d->entryStack.data() + frame.first,
+                                                  d->entryStack.size() - frame.first);
+    d->writer.setObject(frame.uid, d->writer.dict(entries));
+    d->entryStack.resize(frame.first);
 }
 
 void KeyedArchiver::beginList(const char *key)
 {
-    const uint64_t uid = d->reserveObject();
+    const uint64_t uid = d->writer.reserveObject();
     d->putReference(key, uid);
-    d->frames.push_back(Private::Frame{plist_new_array(), true, uid, arrayClasses()});
+    d->frames.push_back(Private::Frame{true, uid, &arrayClasses(), d->itemStack.size()});
 }
 
 void KeyedArchiver::endList()
 {
     Q_ASSERT(d->frames.size() > 1 && d->frames.back().isList);
-    Private::Frame frame = d->frames.back();
+    const Private::Frame frame = d->frames.back();
     d->frames.pop_back();
-    plist_t dict = d->newClassDict(frame.classNames);
-    plist_dict_set_item(dict, "NS.objects", frame.container);
-    d->objects[frame.uid] = dict;
+    const std::span<const Private::Value> items(d->itemStack.data() + frame.first,
+                                                d->itemStack.size() - frame.first);
+    std::vector<Private::Entry> dict = d->classEntries(*frame.classNames);
+    d->add(dict, "NS.objects", d->writer.array(items));
+    d->itemStack.resize(frame.first);
+    d->writer.setObject(frame.uid, d->writer.dict(dict));
 }
 
 QByteArray KeyedArchiver::finishEncoding()
 {
     Q_ASSERT(d->frames.size() == 1);
-    plist_t archive = plist_new_dict();
-    plist_dict_set_item(archive, "$version", newInteger(int64_t(kArchiveVersion)));
-    plist_t objects = plist_new_array();
-    for (plist_t &node : d->objects) {
-        plist_array_append_item(objects, node ? node : plist_new_string("$null"));
-        node = nullptr; // now owned by the array
-    }
-    plist_dict_set_item(archive, "$objects", objects);
-    plist_dict_set_item(archive, "$archiver", plist_new_string("NSKeyedArchiver"));
-    plist_dict_set_item(archive, "$top", d->top);
-    d->top = nullptr;
-    d->objects.clear();
-
-    QByteArray result = BinaryPlistWriter::write(archive);
-    plist_free(archive);
+    const QByteArray result = d->writer.finish(d->writer.dict(d->entryStack));
+    d = std::make_unique<Private>();
     return result;
 }
 
