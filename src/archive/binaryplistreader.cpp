@@ -1,5 +1,6 @@
 #include "archive/binaryplistreader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -28,6 +29,8 @@ bool BinaryPlistReader::open(const QByteArray &bytes, QString *error)
     m_bytes = bytes;
     m_data = reinterpret_cast<const uint8_t *>(m_bytes.constData());
     const uint64_t size = uint64_t(m_bytes.size());
+    if (size > UINT32_MAX)
+        return fail(QStringLiteral("it is too large"));
     if (size < 8 + kTrailerSize || !m_bytes.startsWith("bplist00"))
         return fail(QStringLiteral("it is not a binary property list"));
     const uint8_t *trailer = m_data + size - kTrailerSize;
@@ -43,7 +46,14 @@ bool BinaryPlistReader::open(const QByteArray &bytes, QString *error)
     m_count = uint32_t(count);
     m_top = Object(top);
     m_end = table;
-    m_offsets = m_data + table;
+    m_offsetTable.resize(m_count);
+    m_keyIds.assign(m_count, kNone);
+    m_keyIdOfText.clear();
+    m_keyTexts.clear();
+    for (Object object = 0; object < m_count; ++object) {
+        const uint64_t offset = bigEndian(m_data + table + uint64_t(object) * uint64_t(m_offsetSize), m_offsetSize);
+        m_offsetTable[object] = uint32_t(std::min<uint64_t>(offset, UINT32_MAX));
+    }
 
     // Every object must lie inside the object area and refer only to objects
     // that exist; a dictionary's keys must be strings.
@@ -65,16 +75,33 @@ bool BinaryPlistReader::open(const QByteArray &bytes, QString *error)
         if (h.marker >> 4 != 0xd)
             continue;
         for (uint32_t i = 0; i < h.count; ++i) {
-            if (kind(ref(h.payload, i)) != Kind::String)
+            const Object key = ref(h.payload, i);
+            if (kind(key) != Kind::String)
                 return fail(QStringLiteral("object %1 is a dictionary with a key that is not a string").arg(object));
+            if (m_keyIds[key] == kNone)
+                m_keyIds[key] = keyId(key);
         }
     }
     return true;
 }
 
-uint64_t BinaryPlistReader::offsetOf(Object object) const
+uint32_t BinaryPlistReader::keyId(Object key)
 {
-    return bigEndian(m_offsets + uint64_t(object) * uint64_t(m_offsetSize), m_offsetSize);
+    const Header h = header(key);
+    std::string_view text(reinterpret_cast<const char *>(h.payload), size_t(h.count));
+    if (h.marker >> 4 == 0x6) {
+        // Keys are looked up by ASCII names; a UTF-16 key that is ASCII
+        // must match them, one that is not can match no name.
+        std::string narrowed;
+        for (uint64_t i = 0; i < h.count; ++i) {
+            const unsigned unit = unsigned(h.payload[2 * i] << 8 | h.payload[2 * i + 1]);
+            narrowed += unit < 0x80 ? char(unit) : '\0';
+        }
+        if (narrowed.find('\0') != std::string::npos)
+            return uint32_t(m_count) + key; // an id that no name has
+        text = m_keyTexts.emplace_back(std::move(narrowed));
+    }
+    return m_keyIdOfText.try_emplace(text, uint32_t(m_keyIdOfText.size())).first->second;
 }
 
 BinaryPlistReader::Object BinaryPlistReader::ref(const uint8_t *refs, uint64_t index) const
@@ -294,11 +321,14 @@ BinaryPlistReader::Object BinaryPlistReader::value(Object dict, uint32_t index) 
 
 BinaryPlistReader::Object BinaryPlistReader::valueForKey(Object dict, std::string_view key) const
 {
+    const auto known = m_keyIdOfText.find(key);
+    if (known == m_keyIdOfText.end())
+        return kNone; // no dictionary in the file has this key
     const Header h = header(dict);
     if (h.marker >> 4 != 0xd)
         return kNone;
     for (uint64_t i = 0; i < h.count; ++i) {
-        if (stringEquals(ref(h.payload, i), key))
+        if (m_keyIds[ref(h.payload, i)] == known->second)
             return ref(h.payload, h.count + i);
     }
     return kNone;

@@ -4,7 +4,11 @@
 #include <QString>
 
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 // Reads a binary property list ("bplist00") in place: no tree is built, an
 // object is its index into the file's offset table and every accessor reads
@@ -53,13 +57,20 @@ private:
     };
     Header header(Object object) const;
     bool readHeader(uint64_t offset, Header &header) const;
-    uint64_t offsetOf(Object object) const;
+    uint64_t offsetOf(Object object) const { return m_offsetTable[object]; }
+    uint32_t keyId(Object key);
     Object ref(const uint8_t *refs, uint64_t index) const;
 
+    // Dictionary keys by text: each key object's id, shared by every key
+    // object with the same text, so that looking a key up compares numbers.
+    std::vector<uint32_t> m_keyIds;
+    std::unordered_map<std::string_view, uint32_t> m_keyIdOfText;
+    std::deque<std::string> m_keyTexts; // UTF-16 keys, narrowed
+
     QByteArray m_bytes;
+    std::vector<uint32_t> m_offsetTable;
     const uint8_t *m_data = nullptr;
     uint64_t m_end = 0;           // where the object area ends (the offset table)
-    const uint8_t *m_offsets = nullptr;
     uint32_t m_count = 0;
     Object m_top = kNone;
     int m_offsetSize = 0;
