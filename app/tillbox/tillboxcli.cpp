@@ -266,13 +266,14 @@ int TillboxCli::exportSite(const QStringList &arguments)
                 QString copyError;
                 if (!source.open(QIODevice::ReadOnly)
                     || !AtomicFile::write(filesFolder + QLatin1Char('/') + QFileInfo(file).fileName(),
-                                          source.readAll(), &copyError))
+                                          source.readAll(), &copyError, AtomicFile::Flush::None))
                     failures << (copyError.isEmpty() ? QStringLiteral("cannot read %1").arg(file) : copyError);
             }
         }
 
         const QString html = PageTheme::render({host.document().siteName(), page.title, head, body});
-        if (!AtomicFile::writeText(pageFolder + QLatin1Char('/') + page.fileName, html, &error))
+        if (!AtomicFile::writeText(pageFolder + QLatin1Char('/') + page.fileName, html, &error,
+                                   AtomicFile::Flush::None))
             failures << error;
     }
 

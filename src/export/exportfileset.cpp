@@ -4,6 +4,7 @@
 #include "export/cartheader.h"
 #include "host/bundle.h"
 #include "host/exportparameters.h"
+#include "host/rwpage.h"
 #include "images/productimagewriter.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxglobalsettings.h"
@@ -198,7 +199,7 @@ bool ExportFileSet::makeFolder(const QString &path, int fileCount)
 void ExportFileSet::writeText(const QString &path, const QString &text)
 {
     QString error;
-    if (!AtomicFile::writeText(path, text, &error))
+    if (!AtomicFile::writeText(path, text, &error, AtomicFile::Flush::None))
         fail(error);
 }
 
@@ -231,7 +232,7 @@ void ExportFileSet::copyResource(const QString &name, const QString &folder)
             return;
     }
     QString error;
-    if (!AtomicFile::write(target, *bytes, &error))
+    if (!AtomicFile::write(target, *bytes, &error, AtomicFile::Flush::None))
         fail(error);
 }
 
@@ -242,7 +243,7 @@ void ExportFileSet::copyIcon(const QString &resource, const QString &target)
         return;
     const auto bytes = resourceBytes(resource, target);
     QString error;
-    if (bytes && !AtomicFile::write(target, *bytes, &error))
+    if (bytes && !AtomicFile::write(target, *bytes, &error, AtomicFile::Flush::None))
         fail(error);
 }
 
@@ -314,8 +315,10 @@ QStringList ExportFileSet::extraFilesNeededInExportFolder(const ExportParameters
     QStringList paths = ProductImageWriter::writeAll(jobs, scratch, settings.normalisationThreshold(),
                                                      settings.preserveImageFormat(), m_progress, &pictureFailures,
                                                      m_pictureThreads);
+    // The owner knows the page by its title (the host may give none).
+    const QString page = m_plugin.page() ? QStringLiteral("page \"%1\", ").arg(m_plugin.page()->title()) : QString();
     for (const QString &failure : pictureFailures)
-        fail(failure);
+        fail(page + failure);
 
     // Written on every export, empty when there are no coupons, so a table
     // left from an earlier export never stays valid.

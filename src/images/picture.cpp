@@ -1,5 +1,6 @@
 #include "images/picture.h"
 
+#include "images/imagecodecmessages.h"
 #include "images/imageheader.h"
 
 #include <QBuffer>
@@ -44,6 +45,7 @@ Picture::Picture(const QByteArray &encoded)
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return;
+    const ImageCodecMessages::Scope quiet;
     QImageReader reader(&buffer);
     if (!reader.canRead())
         return;
@@ -95,6 +97,7 @@ QImage Picture::image() const
             QByteArray bytes = m_encoded;
             QBuffer buffer(&bytes);
             if (buffer.open(QIODevice::ReadOnly)) {
+                const ImageCodecMessages::Scope quiet;
                 QImageReader reader(&buffer, m_format);
                 reader.setAutoTransform(true);
                 m_image = reader.read();

@@ -1,5 +1,7 @@
 #include "images/picturedecoder.h"
 
+#include "images/imagecodecmessages.h"
+
 #include <QBuffer>
 #include <QImageIOHandler>
 #include <QImageReader>
@@ -26,6 +28,7 @@ QImage PictureDecoder::decode(const Picture &picture, const QSize &needed)
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
+    const ImageCodecMessages::Scope quiet;
     QImageReader reader(&buffer, picture.format());
     reader.setAutoTransform(true);
     if (picture.format() == "jpeg" && needed.isValid()) {

@@ -2,6 +2,7 @@
 
 #include "catalogue/tillboxproduct.h"
 #include "host/bundle.h"
+#include "images/imagecodecmessages.h"
 #include "images/imagenormalizer.h"
 #include "images/picturedecoder.h"
 #include "images/proportionalscaling.h"
@@ -20,6 +21,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -35,9 +37,28 @@ struct Outcome
     QStringList failures;
 };
 
+// A job's two files as encoded bytes, before they get the product's names.
+struct Rendered
+{
+    ProductImageWriter::Formats formats;
+    QByteArray full;
+    QByteArray thumbnail;
+    QString problem; // why a file could not be made; empty when both were
+};
+
 QString nameSuffix(const QString &iconName)
 {
     return iconName.isEmpty() ? QString() : QStringLiteral("_") + iconName;
+}
+
+// How failures name the product: by what its owner sees.
+QString productLabel(const ProductImageWriter::Job &job)
+{
+    QString label = job.productName.isEmpty() ? QStringLiteral("product %1").arg(job.productID)
+                                              : QStringLiteral("product \"%1\"").arg(job.productName);
+    if (!job.sku.isEmpty())
+        label += QStringLiteral(" (SKU \"%1\")").arg(job.sku);
+    return label;
 }
 
 // JPEG has no alpha channel: transparent parts are laid on white, as a web
@@ -74,6 +95,7 @@ bool encode(const QImage &image, const ProductImageWriter::Encoding &encoding, Q
     else
         prepared = image;
 
+    const ImageCodecMessages::Scope quiet;
     QBuffer buffer(bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, encoding.format);
@@ -85,20 +107,7 @@ bool encode(const QImage &image, const ProductImageWriter::Encoding &encoding, Q
     return true;
 }
 
-void encodeAndWrite(const QImage &image, const ProductImageWriter::Encoding &encoding, const QString &path,
-                    QStringList *failures)
-{
-    QByteArray bytes;
-    QString error;
-    if (!encode(image, encoding, &bytes, &error)) {
-        failures->append(QStringLiteral("cannot encode %1: %2").arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    if (!AtomicFile::write(path, bytes, &error))
-        failures->append(error);
-}
-
-Outcome process(const ProductImageWriter::Job &job, const QString &folder, int threshold, bool preserveImageFormat)
+Rendered render(const ProductImageWriter::Job &job, int threshold, bool preserveImageFormat)
 {
     const std::shared_ptr<const Picture> &picture = job.picture;
     const QSize pictureSize = picture ? picture->size() : QSize();
@@ -115,28 +124,19 @@ Outcome process(const ProductImageWriter::Job &job, const QString &folder, int t
 
     const QImage pixels = picture ? PictureDecoder::decode(*picture, fullDrawn.size().expandedTo(thumbnailDrawn.size()))
                                   : QImage();
-    const bool hasAlpha = pixels.hasAlphaChannel();
-    const ProductImageWriter::Formats formats =
-        ProductImageWriter::formatsFor(hasAlpha, preserveImageFormat, job.hasDropShadow);
-
-    Outcome outcome;
-    const QDir dir(folder);
-    const QString fullPath = dir.filePath(
-        ProductImageWriter::fullImageFileName(job.productID, job.iconName, formats.fullImage.extension));
-    const QString thumbnailPath = dir.filePath(
-        ProductImageWriter::thumbnailFileName(job.productID, job.iconName, formats.thumbnail.extension));
-    outcome.paths = {fullPath, thumbnailPath};
+    Rendered rendered;
+    rendered.formats = ProductImageWriter::formatsFor(pixels.hasAlphaChannel(), preserveImageFormat, job.hasDropShadow);
     if (pixels.isNull()) {
-        const QString reason = picture ? QStringLiteral("the picture does not decode")
-                                       : QStringLiteral("the product has no picture");
-        for (const QString &path : outcome.paths)
-            outcome.failures.append(QStringLiteral("cannot make %1: %2").arg(QDir::toNativeSeparators(path), reason));
-        return outcome;
+        rendered.problem = picture ? QStringLiteral("its picture does not decode")
+                                   : QStringLiteral("it has no picture");
+        return rendered;
     }
 
+    QString error;
     const QImage full = ProportionalScaling::imageByScalingProportionallyToSize(pixels, pictureSize, fullBox.width(),
                                                                                fullBox.height(), false);
-    encodeAndWrite(full, formats.fullImage, fullPath, &outcome.failures);
+    if (!encode(full, rendered.formats.fullImage, &rendered.full, &error))
+        rendered.problem = QStringLiteral("its full image cannot be encoded (%1)").arg(error);
 
     // The full image is the whole picture, only smaller; where it is still at
     // least as large as the thumbnail's drawing it serves as the thumbnail's
@@ -147,7 +147,93 @@ Outcome process(const ProductImageWriter::Job &job, const QString &folder, int t
     const QImage &thumbnailSource = fullCoversCanvas && fullIsLargeEnough ? full : pixels;
     const QImage thumbnail = ProportionalScaling::imageByScalingProportionallyToSize(
         thumbnailSource, pictureSize, thumbnailBox.width(), thumbnailBox.height(), job.hasDropShadow);
-    encodeAndWrite(thumbnail, formats.thumbnail, thumbnailPath, &outcome.failures);
+    if (!encode(thumbnail, rendered.formats.thumbnail, &rendered.thumbnail, &error) && rendered.problem.isEmpty())
+        rendered.problem = QStringLiteral("its thumbnail cannot be encoded (%1)").arg(error);
+    return rendered;
+}
+
+// Gives the rendered files the job's names in folder; one failure line at
+// most per job.
+Outcome writeRendered(const ProductImageWriter::Job &job, const Rendered &rendered, const QString &folder)
+{
+    Outcome outcome;
+    const QDir dir(folder);
+    const QString fullPath = dir.filePath(
+        ProductImageWriter::fullImageFileName(job.productID, job.iconName, rendered.formats.fullImage.extension));
+    const QString thumbnailPath = dir.filePath(
+        ProductImageWriter::thumbnailFileName(job.productID, job.iconName, rendered.formats.thumbnail.extension));
+    outcome.paths = {fullPath, thumbnailPath};
+    QString problem = rendered.problem;
+    const std::pair<const QString *, const QByteArray *> files[] = {{&fullPath, &rendered.full},
+                                                                    {&thumbnailPath, &rendered.thumbnail}};
+    for (const auto &[path, bytes] : files) {
+        QString error;
+        if (bytes->isEmpty() || AtomicFile::write(*path, *bytes, &error, AtomicFile::Flush::None)
+            || !problem.isEmpty())
+            continue;
+        // The scratch folder means nothing to the owner: only the reason.
+        const QString prefix = QStringLiteral("cannot write %1: ").arg(QDir::toNativeSeparators(*path));
+        problem = QStringLiteral("its picture files cannot be written (%1)")
+                      .arg(error.startsWith(prefix) ? error.mid(prefix.size()) : error);
+    }
+    if (!problem.isEmpty())
+        outcome.failures.append(QStringLiteral("%1: %2").arg(productLabel(job), problem));
+    return outcome;
+}
+
+// Products with the same picture bytes and the same output settings share
+// one rendering per export; it is dropped once its last product is written.
+struct SharedRendering
+{
+    std::once_flag once;
+    Rendered rendered;
+    std::atomic<int> users = 0;
+};
+
+struct RenderingKey
+{
+    QByteArray bytes;
+    int iconWidth;
+    int iconHeight;
+    bool hasDropShadow;
+    bool operator==(const RenderingKey &) const = default;
+};
+
+struct RenderingKeyHash
+{
+    size_t operator()(const RenderingKey &key) const
+    {
+        return qHashMulti(0, key.bytes, key.iconWidth, key.iconHeight, key.hasDropShadow);
+    }
+};
+
+std::vector<std::shared_ptr<SharedRendering>> sharedRenderings(const QList<ProductImageWriter::Job> &jobs)
+{
+    std::vector<std::shared_ptr<SharedRendering>> result(size_t(jobs.size()));
+    std::unordered_map<RenderingKey, std::shared_ptr<SharedRendering>, RenderingKeyHash> byKey;
+    for (qsizetype i = 0; i < jobs.size(); ++i) {
+        const ProductImageWriter::Job &job = jobs[i];
+        if (!job.picture || job.picture->encodedData().isEmpty())
+            continue; // made from pixels: nothing to key it by
+        auto &shared = byKey[RenderingKey{job.picture->encodedData(), job.iconWidth, job.iconHeight,
+                                          job.hasDropShadow}];
+        if (!shared)
+            shared = std::make_shared<SharedRendering>();
+        ++shared->users;
+        result[size_t(i)] = shared;
+    }
+    return result;
+}
+
+Outcome process(const ProductImageWriter::Job &job, SharedRendering *shared, const QString &folder, int threshold,
+                bool preserveImageFormat)
+{
+    if (!shared)
+        return writeRendered(job, render(job, threshold, preserveImageFormat), folder);
+    std::call_once(shared->once, [&] { shared->rendered = render(job, threshold, preserveImageFormat); });
+    Outcome outcome = writeRendered(job, shared->rendered, folder);
+    if (--shared->users == 0)
+        shared->rendered = Rendered();
     return outcome;
 }
 
@@ -166,6 +252,8 @@ ProductImageWriter::Job ProductImageWriter::jobForProduct(TillboxProduct &produc
     job.iconWidth = product.iconWidth();
     job.iconHeight = product.iconHeight();
     job.hasDropShadow = product.hasDropShadow();
+    job.productName = product.name();
+    job.sku = product.SKU();
     if (!job.picture) {
         const QByteArray placeholder = bundle.imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray());
         auto picture = std::make_shared<const Picture>(placeholder);
@@ -203,7 +291,7 @@ QString ProductImageWriter::thumbnailFileName(int32_t productID, const QString &
 QStringList ProductImageWriter::write(const Job &job, const QString &folder, int threshold, bool preserveImageFormat,
                                       QStringList *failures)
 {
-    Outcome outcome = process(job, folder, threshold, preserveImageFormat);
+    Outcome outcome = process(job, nullptr, folder, threshold, preserveImageFormat);
     if (failures)
         failures->append(outcome.failures);
     return outcome.paths;
@@ -216,11 +304,12 @@ QStringList ProductImageWriter::writeAll(const QList<Job> &jobs, const QString &
 {
     const int total = int(jobs.size());
     std::vector<Outcome> outcomes(size_t(std::max(total, 0)));
+    const auto shared = sharedRenderings(jobs);
     const int workerCount = std::min(total, threads > 0 ? threads : std::max(1, QThread::idealThreadCount()));
 
     if (workerCount <= 1) {
         for (int i = 0; i < total; ++i) {
-            outcomes[size_t(i)] = process(jobs[i], folder, threshold, preserveImageFormat);
+            outcomes[size_t(i)] = process(jobs[i], shared[size_t(i)].get(), folder, threshold, preserveImageFormat);
             if (progress)
                 progress(i + 1, total);
         }
@@ -233,7 +322,7 @@ QStringList ProductImageWriter::writeAll(const QList<Job> &jobs, const QString &
         int done = 0;
         auto work = [&] {
             for (int i = next++; i < total; i = next++) {
-                Outcome outcome = process(jobs[i], folder, threshold, preserveImageFormat);
+                Outcome outcome = process(jobs[i], shared[size_t(i)].get(), folder, threshold, preserveImageFormat);
                 const std::lock_guard lock(mutex);
                 outcomes[size_t(i)] = std::move(outcome);
                 ++done;

@@ -39,6 +39,9 @@ public:
         // Below 1: derived from iconWidth and the picture's proportions.
         int iconHeight = 0;
         bool hasDropShadow = false;
+        // Only for messages: the product as its owner knows it.
+        QString productName;
+        QString sku;
     };
 
     // How one file is encoded.
@@ -71,10 +74,12 @@ public:
     // "<id>_<iconName>_thumb.<ext>", or "<id>_thumb.<ext>".
     static QString thumbnailFileName(int32_t productID, const QString &iconName, const QString &extension);
 
-    // Writes every job's two files into folder (atomically) and returns their
-    // paths, full image then thumbnail, in job order, whether or not the
-    // writes succeeded. Each file that could not be made or written adds a
-    // message naming it to *failures, in job order. progress, when given, is
+    // Writes every job's two files into folder (each atomically, none flushed
+    // to the disk) and returns their paths, full image then thumbnail, in job
+    // order, whether or not the writes succeeded. Each job whose files could
+    // not be made or written adds one message naming the product and the
+    // reason to *failures, in job order. Jobs with the same picture bytes and
+    // sizes share one decode and encode. progress, when given, is
     // called on the calling thread as jobs finish. threads: how many workers;
     // 0 for one per core, 1 to work on the calling thread alone.
     static QStringList writeAll(const QList<Job> &jobs, const QString &folder, int threshold,
