@@ -1,0 +1,55 @@
+#pragma once
+
+// The benchmarks' big shop: a page of products, each with three options of
+// four values, and optionally its own copy of a picture.
+#include "catalogue/tillboxoption.h"
+#include "catalogue/tillboxoptionvalue.h"
+#include "catalogue/tillboxproduct.h"
+#include "plugin/tillboxplugin.h"
+
+#include <QByteArray>
+#include <memory>
+
+namespace benchpage {
+
+// The same picture with a comment naming the product, so that every product
+// carries its own bytes (the writer would otherwise share equal data).
+inline QByteArray withComment(const QByteArray &jpeg, int index)
+{
+    const QByteArray text = "product " + QByteArray::number(index);
+    QByteArray segment("\xFF\xFE", 2);
+    const int length = int(text.size()) + 2;
+    segment.append(char(length >> 8)).append(char(length & 0xff)).append(text);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+inline std::shared_ptr<TillboxPlugin> makePage(int kProducts, const QByteArray &picture = QByteArray())
+{
+    auto page = std::make_shared<TillboxPlugin>();
+    TillboxPlugin::ProductList products;
+    products.reserve(kProducts);
+    for (int i = 0; i < kProducts; ++i) {
+        auto product = TillboxProduct::create();
+        product->setName(QStringLiteral("Product %1").arg(i));
+        product->setSKU(QStringLiteral("SKU-%1").arg(i, 5, 10, QLatin1Char('0')));
+        product->setPrice(9.99f + float(i % 100));
+        product->setTaxRate(19.0f);
+        product->setImage(picture.isNull() ? QByteArray() : withComment(picture, i));
+        for (int o = 0; o < 3; ++o) {
+            auto option = TillboxOption::create();
+            option->setOptionName(QStringLiteral("Option %1").arg(o));
+            for (int v = 0; v < 4; ++v) {
+                auto value = TillboxOptionValue::create();
+                value->setOptionValueName(QStringLiteral("Value %1").arg(v));
+                value->setOptionValuePrice(0.5f * float(v));
+                option->optionValuesArray().append(value);
+            }
+            product->optionsArray().append(option);
+        }
+        products.append(product);
+    }
+    page->setProducts(products);
+    return page;
+}
+
+} // namespace benchpage
