@@ -66,13 +66,35 @@ QString CustomReplace::stringByCustomReplacingOccurrencesOfString(const QString 
                                                                   const QString &replacement,
                                                                   EscapeMode mode)
 {
-    QString result = text;
-    // QString::replace would insert at every position for an empty target.
-    if (target.isEmpty() || result.isEmpty())
-        return result;
-    // QString::replace is literal, left to right, non-overlapping, and does
-    // not search the inserted text again.
-    result.replace(target, escaped(replacement, mode), Qt::CaseSensitive);
+    if (target.isEmpty() || text.isEmpty())
+        return text;
+    // Templates are filled one placeholder at a time, so most calls find
+    // nothing: look for the target's first character (a fast scan), and
+    // escape the value only once there is a match. Literal, left to right,
+    // non-overlapping; the inserted text is not searched again.
+    const QStringView haystack(text);
+    const qsizetype length = target.size();
+    const auto find = [&](qsizetype from) {
+        const qsizetype last = haystack.size() - length;
+        for (qsizetype at = haystack.indexOf(target.front(), from); at >= 0 && at <= last;
+             at = haystack.indexOf(target.front(), at + 1)) {
+            if (length == 1 || (haystack[at + 1] == target[1] && haystack.sliced(at, length) == target))
+                return at;
+        }
+        return qsizetype(-1);
+    };
+    qsizetype at = find(0);
+    if (at < 0)
+        return text;
+    const QString value = escaped(replacement, mode);
+    QString result;
+    result.reserve(text.size() + value.size());
+    qsizetype done = 0;
+    for (; at >= 0; at = find(done)) {
+        result.append(haystack.sliced(done, at - done)).append(value);
+        done = at + target.size();
+    }
+    result.append(haystack.sliced(done));
     return result;
 }
 
