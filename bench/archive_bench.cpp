@@ -5,7 +5,7 @@
 // must not decode pictures that nothing has asked for.
 #include "benchpage.h"
 #include "archive/keyedarchiver.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "plugin/tillboxplugin.h"
 
 #include <QBuffer>

@@ -11,7 +11,7 @@
 #include "benchpage.h"
 #include "host/exportparameters.h"
 #include "host/sitedocument.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 
 #include <QCoreApplication>
 #include <QDir>

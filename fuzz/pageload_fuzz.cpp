@@ -3,7 +3,7 @@
 // A page that loads must also inspect, resave and load again from its
 // resaved form. Nothing may crash, hang or leak.
 #include "host/headlessenvironment.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "plugin/tillboxplugin.h"
 
 #include <QGuiApplication>
