@@ -231,6 +231,7 @@ int TillboxCli::exportSite(const QStringList &arguments)
         return fail(error);
 
     QStringList failures;
+    qsizetype loggedProblems = 0;
     for (const auto &loaded : host.pages()) {
         const SitePage &page = loaded.page;
         TillboxPlugin &plugin = *loaded.plugin;
@@ -254,19 +255,27 @@ int TillboxCli::exportSite(const QStringList &arguments)
         }
         const QStringList files = plugin.extraFilesNeededInExportFolder(params);
         plugin.setExportProgressHandler({});
-        failures << plugin.lastExportFailures();
+        // The plug-in has logged each of its problems on a line of its own.
+        loggedProblems += plugin.lastExportFailures().size();
 
-        // The host copies the page's own files into the page's files folder.
+        // The host moves the page's own files from the scratch folder into the
+        // page's files folder (copies them where it cannot move them). A file
+        // the export could not make has been reported already.
         const QString filesFolder = pageFolder + QLatin1Char('/') + filesFolderName;
         if (!QDir().mkpath(filesFolder)) {
             failures << QStringLiteral("cannot create %1").arg(filesFolder);
         } else {
+            const bool exportFailed = !plugin.lastExportFailures().isEmpty();
             for (const QString &file : files) {
+                const QString target = filesFolder + QLatin1Char('/') + QFileInfo(file).fileName();
+                if (std::rename(QFile::encodeName(file).constData(), QFile::encodeName(target).constData()) == 0)
+                    continue;
                 QFile source(file);
+                if (!source.exists() && exportFailed)
+                    continue;
                 QString copyError;
                 if (!source.open(QIODevice::ReadOnly)
-                    || !AtomicFile::write(filesFolder + QLatin1Char('/') + QFileInfo(file).fileName(),
-                                          source.readAll(), &copyError, AtomicFile::Flush::None))
+                    || !AtomicFile::write(target, source.readAll(), &copyError, AtomicFile::Flush::None))
                     failures << (copyError.isEmpty() ? QStringLiteral("cannot read %1").arg(file) : copyError);
             }
         }
@@ -277,10 +286,10 @@ int TillboxCli::exportSite(const QStringList &arguments)
             failures << error;
     }
 
-    if (!failures.isEmpty()) {
+    if (!failures.isEmpty() || loggedProblems > 0) {
         for (const QString &failure : std::as_const(failures))
             m_err << "tillbox: " << failure << '\n';
-        m_err << "tillbox: the export is incomplete (" << failures.size() << " problems)\n";
+        m_err << "tillbox: the export is incomplete (" << failures.size() + loggedProblems << " problems)\n";
         m_err.flush();
         return 1;
     }

@@ -327,3 +327,22 @@ TEST(SiteDocument, SaveRefusesASiteNameThatIsNoFolderName)
 }
 
 } // namespace
+
+// Inputs that once broke the reader (kept from fuzzing): each reads, or is
+// refused with a reason; one that reads writes back to the same pages.
+TEST(SiteDocument, RegressionInputsReadOrSayWhy)
+{
+    const QDir dir(testsupport::dataPath(QStringLiteral("host/regressions")));
+    for (const QFileInfo &file : dir.entryInfoList(QDir::Files)) {
+        SCOPED_TRACE(file.fileName().toStdString());
+        SiteDocument document;
+        QString error;
+        if (!document.loadData(testsupport::readFile(file.filePath()), &error)) {
+            EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read the site document: "))) << qPrintable(error);
+            continue;
+        }
+        SiteDocument again;
+        EXPECT_TRUE(again.loadData(document.data(), &error)) << qPrintable(error);
+        EXPECT_EQ(again, document);
+    }
+}

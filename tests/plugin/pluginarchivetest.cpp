@@ -4,9 +4,13 @@
 #include "catalogue/tillboxproduct.h"
 #include "host/bundle.h"
 #include "host/exportparameters.h"
+#include "host/sitedocument.h"
 #include "catalogue/productregistry.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxglobalsettings.h"
+#include "support/testsupport.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -374,6 +378,46 @@ TEST_F(PluginArchiveTest, DamagedArchivesGiveNoPageAndAMessage)
         EXPECT_FALSE(page);
         EXPECT_FALSE(error.isEmpty());
         EXPECT_NO_FATAL_FAILURE(TillboxPlugin::fromArchivedData(bytes, nullptr));
+    }
+}
+
+// Inputs that once broke a part of the loader (kept from fuzzing): each
+// loads, or says why not; a page that loads saves and loads again.
+TEST_F(PluginArchiveTest, RegressionInputsLoadOrSayWhy)
+{
+    for (const QString folder : {QStringLiteral("archive/regressions"), QStringLiteral("plugin/regressions")}) {
+        const QDir dir(testsupport::dataPath(folder));
+        for (const QFileInfo &file : dir.entryInfoList(QDir::Files)) {
+            SCOPED_TRACE(file.fileName().toStdString());
+            ProductRegistry::resetForTesting();
+            QString error;
+            const auto page = TillboxPlugin::fromArchivedData(testsupport::readFile(file.filePath()), &error);
+            if (!page) {
+                EXPECT_FALSE(error.isEmpty());
+                continue;
+            }
+            const QByteArray resaved = page->archivedData();
+            page->unloadPluginOnDocumentClose();
+            EXPECT_TRUE(TillboxPlugin::fromArchivedData(resaved, &error)) << qPrintable(error);
+        }
+    }
+}
+
+// A stored page loaded and saved unchanged is written byte for byte as before.
+TEST_F(PluginArchiveTest, StoredPagesResaveToTheSameBytes)
+{
+    SiteDocument demo;
+    QString error;
+    ASSERT_TRUE(demo.load(QStringLiteral(TILLBOX_TEST_SOURCES "/../demo/demo-shop.tillbox"), &error))
+        << qPrintable(error);
+    const QByteArray pages[] = {testsupport::readFile(testsupport::dataPath(QStringLiteral("app/page-with-products.tillbox"))),
+                                demo.pages().first().pluginData};
+    for (const QByteArray &stored : pages) {
+        ProductRegistry::resetForTesting();
+        const auto page = TillboxPlugin::fromArchivedData(stored, &error);
+        ASSERT_TRUE(page) << qPrintable(error);
+        EXPECT_TRUE(page->archivedData() == stored);
+        page->unloadPluginOnDocumentClose();
     }
 }
 
