@@ -19,8 +19,6 @@
 
 #include <plist/plist.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -92,14 +90,17 @@ double loadPeakMegabytes(const QByteArray &bytes)
     return child.readAllStandardOutput().trimmed().toDouble() / 1024.0;
 }
 
-long residentKilobytes()
+// "VmRSS" (now) or "VmHWM" (the peak) of this process, in kilobytes. Unlike
+// ru_maxrss, the peak starts afresh with the program: it does not carry the
+// parent's size over the fork.
+long statusKilobytes(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(field))
+            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toLong();
     return 0;
 }
 
@@ -142,16 +143,14 @@ int main(int argc, char **argv)
         kRuns = std::atoi(argv[2]);
     // "memory FILE": prints the kilobytes one load of FILE adds at its peak.
     if (argc > 4 && std::strcmp(argv[3], "memory") == 0) {
-        const long before = residentKilobytes();
+        const long before = statusKilobytes("VmRSS:");
         QFile file(QString::fromLocal8Bit(argv[4]));
         if (!file.open(QIODevice::ReadOnly))
             return 1;
         const QByteArray bytes = file.readAll();
         QString error;
         const auto page = TillboxPlugin::fromArchivedData(bytes, &error);
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        std::printf("%ld\n", usage.ru_maxrss - before);
+        std::printf("%ld\n", statusKilobytes("VmHWM:") - before);
         return page ? 0 : 1;
     }
     // "profile-save": only our own save, for a profiler.
