@@ -4,6 +4,7 @@
 // Then repeats the load with a 640x480 JPEG picture in every product: loading
 // must not decode pictures that nothing has asked for.
 #include "benchpage.h"
+#include "host/headlessenvironment.h"
 #include "archive/keyedarchiver.h"
 #include "catalogue/productregistry.h"
 #include "plugin/tillboxplugin.h"
@@ -134,7 +135,7 @@ double load(const QByteArray &bytes, bool *picturesDecoded)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    HeadlessEnvironment::prepare(); // as the command-line programs run
     QGuiApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc > 1)

@@ -9,6 +9,7 @@
 // tell how much of that was this work.
 
 #include "benchpage.h"
+#include "host/headlessenvironment.h"
 #include "host/exportparameters.h"
 #include "host/sitedocument.h"
 #include "catalogue/productregistry.h"
@@ -40,7 +41,7 @@ double cpuSeconds(int who)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    HeadlessEnvironment::prepare(); // as the command-line programs run
     QGuiApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     const int products = argc > 1 ? std::atoi(argv[1]) : 10000;

@@ -6,7 +6,7 @@
 class HeadlessEnvironment
 {
 public:
-    // Offscreen platform unless one is chosen, and a private runtime folder
-    // unless one is set.
+    // Offscreen platform unless one is chosen, a private runtime folder
+    // unless one is set, and the system's time zone named in TZ unless one is.
     static void prepare();
 };
