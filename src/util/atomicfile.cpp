@@ -58,12 +58,13 @@ bool AtomicFile::write(const QString &path, const QByteArray &bytes, QString *er
             *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     };
-    if (QFileInfo(path).isDir())
-        return fail(QStringLiteral("it is a folder"));
     if (flush == Flush::None) {
+        // No look at the target first: renaming onto a folder fails anyway.
         QString reason;
         return writeUnflushed(path, bytes, &reason) || fail(reason);
     }
+    if (QFileInfo(path).isDir())
+        return fail(QStringLiteral("it is a folder"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
