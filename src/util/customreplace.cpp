@@ -1,5 +1,7 @@
 #include "util/customreplace.h"
 
+#include <algorithm>
+
 namespace {
 
 QString normalisedLineEnds(QString value)
@@ -35,6 +37,16 @@ EscapeMode CustomReplace::escapeModeFromInt(int mode)
 
 QString CustomReplace::escaped(const QString &replacement, EscapeMode mode)
 {
+    // Most values (names, numbers, paths) hold nothing any step below
+    // touches: one look instead of a search per step.
+    const bool untouched = std::none_of(replacement.cbegin(), replacement.cend(), [mode](QChar c) {
+        const char16_t u = c.unicode();
+        return u == '\r' || (mode != EscapeMode::Plain
+                              && (u == '\n' || u == '"' || u == '\'' || u == '\\' || u == '<' || u == 0x2028
+                                  || u == 0x2029));
+    });
+    if (untouched)
+        return replacement.isNull() ? QStringLiteral("") : replacement;
     QString value = normalisedLineEnds(replacement.isNull() ? QStringLiteral("") : replacement);
     switch (mode) {
     case EscapeMode::Html:
