@@ -2,6 +2,7 @@
 
 #include "images/imagecodecmessages.h"
 #include "images/imageheader.h"
+#include "images/picturedecoder.h"
 
 #include <QBuffer>
 #include <QImageIOHandler>
@@ -93,7 +94,7 @@ bool Picture::hasAlphaChannel() const
 QImage Picture::image() const
 {
     std::call_once(m_decodeOnce, [this] {
-        if (!m_null) {
+        if (!m_null && !(m_format == "png" && PictureDecoder::isCutShortPng(m_encoded))) {
             QByteArray bytes = m_encoded;
             QBuffer buffer(&bytes);
             if (buffer.open(QIODevice::ReadOnly)) {

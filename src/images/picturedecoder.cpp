@@ -6,6 +6,8 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 
+#include <cstring>
+
 int PictureDecoder::jpegReduction(const QSize &source, const QSize &needed)
 {
     if (needed.width() <= 0 || needed.height() <= 0)
@@ -17,12 +19,31 @@ int PictureDecoder::jpegReduction(const QSize &source, const QSize &needed)
     return 1;
 }
 
+bool PictureDecoder::isCutShortPng(const QByteArray &bytes)
+{
+    if (!bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return false;
+    // Chunks: a 4-byte length, a 4-byte type, the data and a 4-byte CRC,
+    // up to and including "IEND".
+    qint64 at = 8;
+    while (at + 12 <= bytes.size()) {
+        const auto *p = reinterpret_cast<const uchar *>(bytes.constData() + at);
+        const qint64 length = qint64(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+        if (std::memcmp(p + 4, "IEND", 4) == 0)
+            return false;
+        at += 12 + length;
+    }
+    return true;
+}
+
 QImage PictureDecoder::decode(const Picture &picture, const QSize &needed)
 {
     if (picture.isNull())
         return {};
     if (picture.isDecoded() || picture.encodedData().isEmpty())
         return picture.image();
+    if (picture.format() == "png" && isCutShortPng(picture.encodedData()))
+        return {};
 
     QByteArray bytes = picture.encodedData(); // shares the data; QBuffer wants a non-const array
     QBuffer buffer(&bytes);

@@ -26,4 +26,9 @@ public:
     // size. Null when the pixels cannot be decoded. A picture that is already
     // decoded is returned as it is.
     static QImage decode(const Picture &picture, const QSize &needed = QSize());
+
+    // Whether a PNG file ends before its last chunk. libpng reports such a
+    // file on the terminal itself (Qt gives it no error handler), so it is
+    // refused before decoding.
+    static bool isCutShortPng(const QByteArray &bytes);
 };

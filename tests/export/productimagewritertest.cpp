@@ -287,3 +287,24 @@ TEST_F(ProductJobTest, UndecodableBytesAreKeptButExportedAsIconItem)
     EXPECT_TRUE(QFileInfo::exists(paths[0]));
     EXPECT_TRUE(QFileInfo::exists(paths[1]));
 }
+
+// A damaged picture costs the owner one line naming the product, never the
+// image libraries' own complaints on the terminal.
+TEST(ProductImageWriter, DamagedPicturesKeepTheLibrariesQuiet)
+{
+    static QStringList messages;
+    messages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &message) { messages.append(message); });
+    QTemporaryDir dir;
+    const QByteArray jpeg = encoded(samplePicture(400, 300), "jpeg", 90);
+    const QByteArray png = encoded(samplePicture(400, 300, true), "png", 90);
+    QStringList failures;
+    ProductImageWriter::writeAll({job(1, QString(), jpeg.left(jpeg.size() / 2), 32, 0, false),
+                                  job(2, QString(), png.left(png.size() / 2), 32, 0, false)},
+                                 dir.path(), 1024, false, {}, &failures, 1);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join('\n'));
+    for (const QString &failure : failures)
+        EXPECT_TRUE(failure.startsWith(QStringLiteral("product "))) << qPrintable(failure);
+}
