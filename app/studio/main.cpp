@@ -1,4 +1,5 @@
 #include "screenshottour.h"
+#include "host/headlessenvironment.h"
 #include "studio.h"
 #include "studiowindow.h"
 
@@ -12,11 +13,12 @@
 
 int main(int argc, char **argv)
 {
-    // The screenshots need no display: pick the offscreen platform before
-    // the application starts.
+    // The screenshots, the version and the help need no display: pick the
+    // offscreen platform before the application starts.
     for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--screenshots") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        const QByteArray arg(argv[i]);
+        if (arg == "--screenshots" || arg == "--version" || arg == "-v" || arg == "--help" || arg == "-h")
+            HeadlessEnvironment::prepare();
     }
     // Chromium cannot sandbox a process that runs as root and refuses to
     // start; there the preview runs without its sandbox.
