@@ -5,6 +5,7 @@
 #include "placeholdereditor.h"
 #include "previewpane.h"
 #include "siteexport.h"
+#include "siteexportjob.h"
 #include "studio.h"
 #include "studiodocument.h"
 
@@ -19,6 +20,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -698,52 +700,55 @@ void StudioWindow::exportSite()
         return;
     }
 
-    QProgressDialog progress(QStringLiteral("Exporting\u2026"), QStringLiteral("Cancel"), 0, 0, this);
+    // Each page's task is made here, on the GUI thread; the worker runs them.
+    QList<SiteExportJob::Page> pages;
+    const QString siteName = m_document->site().siteName();
+    for (int i = 0; i < m_document->pageCount(); ++i) {
+        const SiteHost::LoadedPage &loaded = m_document->page(i);
+        const SitePage page = loaded.page;
+        std::shared_ptr<TillboxPlugin> plugin = loaded.plugin;
+        pages.append({page.title, int(plugin->products().size()),
+                      [siteName, page, plugin, outDir](const ExportFileSet::Progress &progress) {
+                          return SiteExport::exportPage(siteName, page, *plugin, outDir, false, progress);
+                      }});
+    }
+    auto job = std::make_unique<SiteExportJob>(std::move(pages), outDir);
+    // Until the pages are exported from snapshots, the window waits in the
+    // modal progress dialog, so nothing edits a page while the worker reads it.
+    m_previewTimer->stop();
+    QProgressDialog progress(QStringLiteral("Exporting\u2026"), QStringLiteral("Cancel"), 0, job->totalPictures(), this);
     progress.setWindowTitle(QStringLiteral("Export Site"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     progress.setAutoReset(false);
+    progress.setAutoClose(false);
     progress.setAccessibleName(QStringLiteral("Export progress"));
-    const int pages = m_document->pageCount();
-    int written = 0;
-    QStringList failures;
-    bool cancelled = false;
-    for (int i = 0; i < pages && !cancelled; ++i) {
-        const SiteHost::LoadedPage &loaded = m_document->page(i);
-        const QString title = loaded.page.title;
-        progress.setLabelText(QStringLiteral("Page %1 of %2: %3").arg(i + 1).arg(pages).arg(quoted(title)));
-        QApplication::processEvents();
-        const auto result = SiteExport::exportPage(
-            m_document->site().siteName(), loaded.page, *loaded.plugin, outDir, false,
-            [&](int done, int total) {
-                progress.setMaximum(total);
-                progress.setValue(done);
+    connect(job.get(), &SiteExportJob::progressed, &progress,
+            [this, &progress](int page, int pages, const QString &title, int pictures, int total) {
+                progress.setMaximum(std::max(total, 1));
+                progress.setValue(pictures);
                 progress.setLabelText(QStringLiteral("Page %1 of %2: %3\n%4 of %5 pictures")
-                                          .arg(i + 1)
+                                          .arg(page + 1)
                                           .arg(pages)
                                           .arg(quoted(title))
-                                          .arg(done)
+                                          .arg(pictures)
                                           .arg(total));
-                Q_EMIT exportProgressed(i, pages, done, total);
-                QApplication::processEvents();
+                Q_EMIT exportProgressed(page, pages, pictures, total);
             });
-        written += int(result.written.size());
-        for (const auto &failure : result.failures)
-            failures << (failure.product.isEmpty()
-                             ? QStringLiteral("Page %1: %2").arg(quoted(title), failure.reason)
-                             : QStringLiteral("Page %1, product %2: %3")
-                                   .arg(quoted(title), quoted(failure.product), failure.reason));
-        cancelled = progress.wasCanceled();
-    }
+    connect(&progress, &QProgressDialog::canceled, job.get(), &SiteExportJob::cancel);
+    QEventLoop loop;
+    connect(job.get(), &SiteExportJob::finished, &loop, &QEventLoop::quit);
+    Q_EMIT exportStarted(job.get());
+    job->start();
+    progress.show();
+    loop.exec();
+    job->wait();
     progress.close();
-    QString summary = cancelled ? QStringLiteral("The export was cancelled. %1 files were written into %2.")
-                                : QStringLiteral("%1 files were written into %2.");
-    summary = summary.arg(written).arg(QDir::toNativeSeparators(outDir));
-    if (!failures.isEmpty())
-        summary += QStringLiteral("\n\nThese could not be exported:\n\u2022 ") + failures.join(QStringLiteral("\n\u2022 "));
-    Q_EMIT exportFinished(summary);
-    if (failures.isEmpty())
-        DialogHooks::current().information(this, QStringLiteral("Export Finished"), summary);
+
+    const SiteExportJob::Summary summary = job->summary();
+    Q_EMIT exportFinished(summary.text());
+    if (summary.failures.isEmpty())
+        DialogHooks::current().information(this, QStringLiteral("Export Finished"), summary.text());
     else
-        DialogHooks::current().error(this, QStringLiteral("Export Incomplete"), summary);
+        DialogHooks::current().error(this, QStringLiteral("Export Incomplete"), summary.text());
 }

@@ -20,6 +20,7 @@ class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QTabWidget;
+class SiteExportJob;
 class Studio;
 class StudioDocument;
 class TillboxPlugin;
@@ -73,6 +74,8 @@ Q_SIGNALS:
     // Pictures done so far over all pages, while the site exports.
     void exportProgressed(int page, int pages, int pictures, int totalPictures);
     void exportFinished(const QString &summary);
+    // The export's worker is about to start; tests reach it here.
+    void exportStarted(SiteExportJob *job);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,0 +1,91 @@
+#include "siteexportjob.h"
+
+#include <QDir>
+#include <QThread>
+
+namespace {
+
+QString quoted(const QString &text)
+{
+    return QStringLiteral("\u201c%1\u201d").arg(text);
+}
+
+} // namespace
+
+QString SiteExportJob::Summary::text() const
+{
+    QString text = cancelled ? QStringLiteral("The export was cancelled. %1 files were written into %2.")
+                             : QStringLiteral("%1 files were written into %2.");
+    text = text.arg(written).arg(QDir::toNativeSeparators(folder));
+    if (!failures.isEmpty())
+        text += QStringLiteral("\n\nThese could not be exported:\n\u2022 ") + failures.join(QStringLiteral("\n\u2022 "));
+    return text;
+}
+
+SiteExportJob::SiteExportJob(QList<Page> pages, const QString &folder, QObject *parent)
+    : QObject(parent), m_pages(std::move(pages))
+{
+    m_summary.folder = folder;
+}
+
+SiteExportJob::~SiteExportJob()
+{
+    cancel();
+    wait();
+}
+
+void SiteExportJob::start()
+{
+    if (m_thread)
+        return;
+    m_thread = QThread::create([this] { run(); });
+    m_thread->start();
+}
+
+void SiteExportJob::wait()
+{
+    if (!m_thread)
+        return;
+    m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
+}
+
+bool SiteExportJob::isRunning() const
+{
+    return m_thread && m_thread->isRunning();
+}
+
+int SiteExportJob::totalPictures() const
+{
+    int total = 0;
+    for (const Page &page : m_pages)
+        total += page.pictures;
+    return total;
+}
+
+void SiteExportJob::run()
+{
+    const int pages = int(m_pages.size());
+    const int total = totalPictures();
+    int before = 0;
+    for (int i = 0; i < pages; ++i) {
+        if (m_cancel) {
+            m_summary.cancelled = true;
+            break;
+        }
+        const Page &page = m_pages[i];
+        Q_EMIT progressed(i, pages, page.title, before, total);
+        const SiteExport::PageResult result = page.run([&](int done, int) {
+            Q_EMIT progressed(i, pages, page.title, before + done, total);
+        });
+        before += page.pictures;
+        m_summary.written += int(result.written.size());
+        for (const SiteExport::Failure &failure : result.failures)
+            m_summary.failures << (failure.product.isEmpty()
+                                       ? QStringLiteral("Page %1: %2").arg(quoted(page.title), failure.reason)
+                                       : QStringLiteral("Page %1, product %2: %3")
+                                             .arg(quoted(page.title), quoted(failure.product), failure.reason));
+    }
+    Q_EMIT finished();
+}
