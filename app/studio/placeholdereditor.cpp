@@ -44,8 +44,6 @@ void PlaceholderEditor::refresh()
 
 void PlaceholderEditor::runAlert(const QStringList &alert)
 {
-    if (m_warned || !m_alerts)
-        return;
-    m_warned = true;
-    m_alerts->runAlert(alert);
+    if (m_alerts)
+        m_alerts->runAlert(alert);
 }

@@ -11,8 +11,7 @@ class TillboxPlugin;
 
 // The page's editor until the shop editor takes its place: a view that
 // names the page's product count. It answers the plug-in's alerts through
-// the window's relay, so a preview warns the author even from another thread,
-// and only on the page's first preview: the preview follows every edit.
+// the window's relay, so they reach the author from any thread.
 class PlaceholderEditor : public PluginEditor
 {
 public:
@@ -29,5 +28,4 @@ private:
     QPointer<AlertRelay> m_alerts;
     QPointer<QWidget> m_view;
     QPointer<QLabel> m_count;
-    bool m_warned = false;
 };

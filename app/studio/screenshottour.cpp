@@ -180,6 +180,7 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
     hooks.information = summary;
     hooks.error = summary;
     window->exportSite();
+    waitFor(window, &StudioWindow::exportFinished, 120000);
     if (!progressShot)
         err << "tillbox-studio: the export showed no progress to capture\n";
     hooks.error = real.error;

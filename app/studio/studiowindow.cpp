@@ -9,7 +9,9 @@
 #include "studio.h"
 #include "studiodocument.h"
 
+#include "export/pagesnapshot.h"
 #include "host/bundle.h"
+#include "host/rwhost.h"
 #include "plugin/tillboxplugin.h"
 #include "plugin/weblinks.h"
 
@@ -20,7 +22,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -38,6 +39,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
+#include <QUuid>
 #include <QVBoxLayout>
 
 namespace {
@@ -136,6 +138,7 @@ StudioWindow::StudioWindow(Studio &studio, std::unique_ptr<StudioDocument> docum
 
 StudioWindow::~StudioWindow()
 {
+    m_exportJob.reset();
     if (TillboxPlugin *shown = m_shownPlugin)
         shown->pluginWasDeselected();
     // Editors go before the pages they edit; the document unloads the pages.
@@ -582,6 +585,12 @@ void StudioWindow::closeEvent(QCloseEvent *event)
         return;
     }
     m_closed = true;
+    // The export reads only its snapshots, but its progress belongs here.
+    if (m_exportJob) {
+        m_exportJob->cancel();
+        m_exportJob->wait();
+        m_exportJob.reset();
+    }
     saveWindowState();
     event->accept();
 }
@@ -631,7 +640,7 @@ void StudioWindow::refreshPreview()
     const SiteHost::LoadedPage &loaded = m_document->page(index);
     const QString site = m_previewFolder.filePath(QStringLiteral("site"));
     const SiteExport::PageResult result =
-        SiteExport::exportPage(m_document->site().siteName(), loaded.page, *loaded.plugin, site, true);
+        SiteExport::exportPage(m_document->site().siteName(), loaded.page, *snapshotOf(*loaded.plugin), site, true);
     const QString pageFile = SiteExport::pageFilePath(loaded.page, site);
     if (!result.written.contains(pageFile)) {
         m_preview->showPage(QUrl());
@@ -685,7 +694,7 @@ void StudioWindow::showAbout()
 
 void StudioWindow::exportSite()
 {
-    if (m_document->pageCount() == 0)
+    if (m_document->pageCount() == 0 || isExporting())
         return;
     QSettings settings;
     const QString folder = DialogHooks::current().exportFolder(
@@ -700,55 +709,87 @@ void StudioWindow::exportSite()
         return;
     }
 
-    // Each page's task is made here, on the GUI thread; the worker runs them.
+    // Each page is frozen here, on the GUI thread; the worker exports the
+    // copies, so the author can go on editing meanwhile.
     QList<SiteExportJob::Page> pages;
     const QString siteName = m_document->site().siteName();
     for (int i = 0; i < m_document->pageCount(); ++i) {
         const SiteHost::LoadedPage &loaded = m_document->page(i);
         const SitePage page = loaded.page;
-        std::shared_ptr<TillboxPlugin> plugin = loaded.plugin;
-        pages.append({page.title, int(plugin->products().size()),
-                      [siteName, page, plugin, outDir](const ExportFileSet::Progress &progress) {
-                          return SiteExport::exportPage(siteName, page, *plugin, outDir, false, progress);
+        std::shared_ptr<PageSnapshot> snapshot = snapshotOf(*loaded.plugin);
+        pages.append({page.title, int(snapshot->exportProducts().size()),
+                      [siteName, page, snapshot, outDir](const ExportFileSet::Progress &progress) {
+                          return SiteExport::exportPage(siteName, page, *snapshot, outDir, false, progress);
                       }});
     }
-    auto job = std::make_unique<SiteExportJob>(std::move(pages), outDir);
-    // Until the pages are exported from snapshots, the window waits in the
-    // modal progress dialog, so nothing edits a page while the worker reads it.
-    m_previewTimer->stop();
-    QProgressDialog progress(QStringLiteral("Exporting\u2026"), QStringLiteral("Cancel"), 0, job->totalPictures(), this);
-    progress.setWindowTitle(QStringLiteral("Export Site"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
-    progress.setAccessibleName(QStringLiteral("Export progress"));
-    connect(job.get(), &SiteExportJob::progressed, &progress,
-            [this, &progress](int page, int pages, const QString &title, int pictures, int total) {
-                progress.setMaximum(std::max(total, 1));
-                progress.setValue(pictures);
-                progress.setLabelText(QStringLiteral("Page %1 of %2: %3\n%4 of %5 pictures")
-                                          .arg(page + 1)
-                                          .arg(pages)
-                                          .arg(quoted(title))
-                                          .arg(pictures)
-                                          .arg(total));
+    m_exportJob = std::make_unique<SiteExportJob>(std::move(pages), outDir);
+    action(QStringLiteral("exportSite"))->setEnabled(false);
+
+    auto *progress = new QProgressDialog(QStringLiteral("Exporting\u2026"), QStringLiteral("Cancel"), 0,
+                                         std::max(m_exportJob->totalPictures(), 1), this);
+    progress->setAttribute(Qt::WA_DeleteOnClose);
+    progress->setWindowTitle(QStringLiteral("Export Site"));
+    progress->setMinimumDuration(0);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    progress->setAccessibleName(QStringLiteral("Export progress"));
+    m_exportProgress = progress;
+    connect(m_exportJob.get(), &SiteExportJob::progressed, progress,
+            [this, progress](int page, int pages, const QString &title, int pictures, int total) {
+                progress->setMaximum(std::max(total, 1));
+                progress->setValue(pictures);
+                progress->setLabelText(QStringLiteral("Page %1 of %2: %3\n%4 of %5 pictures")
+                                           .arg(page + 1)
+                                           .arg(pages)
+                                           .arg(quoted(title))
+                                           .arg(pictures)
+                                           .arg(total));
                 Q_EMIT exportProgressed(page, pages, pictures, total);
             });
-    connect(&progress, &QProgressDialog::canceled, job.get(), &SiteExportJob::cancel);
-    QEventLoop loop;
-    connect(job.get(), &SiteExportJob::finished, &loop, &QEventLoop::quit);
-    Q_EMIT exportStarted(job.get());
-    job->start();
-    progress.show();
-    loop.exec();
-    job->wait();
-    progress.close();
+    connect(progress, &QProgressDialog::canceled, m_exportJob.get(), &SiteExportJob::cancel);
+    connect(m_exportJob.get(), &SiteExportJob::finished, this, &StudioWindow::finishExport);
+    Q_EMIT exportStarted(m_exportJob.get());
+    m_exportJob->start();
+    progress->show();
+}
 
-    const SiteExportJob::Summary summary = job->summary();
+void StudioWindow::finishExport()
+{
+    if (!m_exportJob)
+        return;
+    m_exportJob->wait();
+    const SiteExportJob::Summary summary = m_exportJob->summary();
+    m_exportJob.reset();
+    if (m_exportProgress)
+        m_exportProgress->close();
+    action(QStringLiteral("exportSite"))->setEnabled(true);
     Q_EMIT exportFinished(summary.text());
     if (summary.failures.isEmpty())
         DialogHooks::current().information(this, QStringLiteral("Export Finished"), summary.text());
     else
         DialogHooks::current().error(this, QStringLiteral("Export Incomplete"), summary.text());
+}
+
+bool StudioWindow::isExporting() const
+{
+    return m_exportJob != nullptr;
+}
+
+std::shared_ptr<PageSnapshot> StudioWindow::snapshotOf(TillboxPlugin &plugin)
+{
+    // A folder of its own, so a preview and an export of the same page never
+    // write each other's scratch files.
+    const QString scratch = RWHost::scratchRoot() + QStringLiteral("/snapshot-")
+        + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    std::shared_ptr<PageSnapshot> snapshot = plugin.exportSnapshot(scratch);
+    // The missing-PHP warning comes with the first preview of a page, not
+    // with every one: the preview follows each edit.
+    std::shared_ptr<std::atomic<bool>> &warned = m_warned[&plugin];
+    if (!warned)
+        warned = std::make_shared<std::atomic<bool>>(false);
+    snapshot->setAlertHandler([relay = m_alerts, warned](const QStringList &alert) {
+        if (!warned->exchange(true))
+            relay->runAlert(alert);
+    });
+    return snapshot;
 }

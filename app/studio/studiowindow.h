@@ -5,11 +5,15 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include "siteexportjob.h"
+
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
 
 class AlertRelay;
+class PageSnapshot;
 class PluginEditor;
 class PreviewPane;
 class QAction;
@@ -54,6 +58,8 @@ public:
     void refreshPreview();
     void exportSite();
     void showOptions();
+    // True while the site's export runs.
+    bool isExporting() const;
 
     QListWidget *pageList() const { return m_pageList; }
     QTabWidget *tabs() const { return m_tabs; }
@@ -102,6 +108,9 @@ private:
     PluginEditor *editorFor(TillboxPlugin &plugin);
     void dropEditor(TillboxPlugin *plugin);
     TillboxPlugin *selectedPlugin() const;
+    void finishExport();
+    // A frozen copy of the page for one export, alerts going to the author.
+    std::shared_ptr<PageSnapshot> snapshotOf(TillboxPlugin &plugin);
 
     Studio &m_studio;
     std::unique_ptr<StudioDocument> m_document;
@@ -110,6 +119,9 @@ private:
     TillboxPlugin *m_shownPlugin = nullptr;
     QTemporaryDir m_previewFolder;
     QTimer *m_previewTimer = nullptr;
+    std::map<TillboxPlugin *, std::shared_ptr<std::atomic<bool>>> m_warned;
+    std::unique_ptr<SiteExportJob> m_exportJob;
+    QPointer<QWidget> m_exportProgress;
     bool m_closed = false;
     bool m_reloadingList = false;
 

@@ -3,6 +3,9 @@
 #include "pagetheme.h"
 
 #include "catalogue/tillboxproduct.h"
+#include "export/cartheader.h"
+#include "export/exportsource.h"
+#include "export/productlisting.h"
 #include "host/exportparameters.h"
 #include "plugin/tillboxplugin.h"
 #include "util/atomicfile.h"
@@ -16,9 +19,9 @@ namespace {
 // The product whose picture a failure names: the file set returns a full
 // picture and a thumbnail per product, in list order, and names the file in
 // its message.
-QString productNamed(const QString &reason, const QStringList &files, const TillboxPlugin &plugin)
+QString productNamed(const QString &reason, const QStringList &files, const ExportSource &source)
 {
-    const auto &products = plugin.products();
+    const auto &products = source.exportProducts();
     for (qsizetype i = 0; i < files.size() && i / 2 < products.size(); ++i) {
         if (reason.contains(QDir::toNativeSeparators(files[i])) && products[i / 2])
             return products[i / 2]->name();
@@ -57,7 +60,7 @@ bool SiteExport::prepareOutputFolder(const QString &outDir, QString *error)
     return true;
 }
 
-SiteExport::PageResult SiteExport::exportPage(const QString &siteName, const SitePage &page, TillboxPlugin &plugin,
+SiteExport::PageResult SiteExport::exportPage(const QString &siteName, const SitePage &page, ExportSource &source,
                                               const QString &outDir, bool preview,
                                               const ExportFileSet::Progress &progress)
 {
@@ -69,13 +72,16 @@ SiteExport::PageResult SiteExport::exportPage(const QString &siteName, const Sit
         return result;
     }
 
-    const QString body = plugin.contentHTML(params);
-    const QString head = plugin.pageContentHeaders(params).value_or(QString());
-    plugin.setExportProgressHandler(progress);
-    const QStringList files = plugin.extraFilesNeededInExportFolder(params);
-    plugin.setExportProgressHandler({});
-    for (const QString &reason : plugin.lastExportFailures())
-        result.failures.append({productNamed(reason, files, plugin), reason});
+    // The host's calls, in the host's order: body, header, files.
+    const Bundle &bundle = TillboxPlugin::pluginBundle();
+    const QString body = ProductListing(source, bundle).contentHTML(params);
+    const QString head =
+        CartHeader(source.exportSettings(), bundle).pageContentHeadersTemplateWithParams(params).value_or(QString());
+    ExportFileSet fileSet(source, bundle);
+    fileSet.setProgressHandler(progress);
+    const QStringList files = fileSet.extraFilesNeededInExportFolder(params);
+    for (const QString &reason : fileSet.failures())
+        result.failures.append({productNamed(reason, files, source), reason});
 
     // The host copies the page's own files into the page's files folder.
     const QString filesFolder = pageFolder + QLatin1Char('/') + params.filesFolderName();
@@ -83,13 +89,13 @@ SiteExport::PageResult SiteExport::exportPage(const QString &siteName, const Sit
         result.failures.append({QString(), QStringLiteral("cannot create %1").arg(filesFolder)});
     } else {
         for (const QString &file : files) {
-            QFile source(file);
+            QFile input(file);
             QString copyError;
             const QString target = filesFolder + QLatin1Char('/') + QFileInfo(file).fileName();
-            if (!source.open(QIODevice::ReadOnly)) {
-                result.failures.append({productNamed(file, files, plugin), QStringLiteral("cannot read %1").arg(file)});
-            } else if (!AtomicFile::write(target, source.readAll(), &copyError)) {
-                result.failures.append({productNamed(file, files, plugin), copyError});
+            if (!input.open(QIODevice::ReadOnly)) {
+                result.failures.append({productNamed(file, files, source), QStringLiteral("cannot read %1").arg(file)});
+            } else if (!AtomicFile::write(target, input.readAll(), &copyError)) {
+                result.failures.append({productNamed(file, files, source), copyError});
             } else {
                 result.written.append(target);
             }

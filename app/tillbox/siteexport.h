@@ -7,7 +7,7 @@
 #include <QStringList>
 
 class ExportParameters;
-class TillboxPlugin;
+class ExportSource;
 
 // Writes shop pages the way the hosts publish them: each page's body and cart
 // header in the host's page theme, the page's own files copied into its files
@@ -37,9 +37,10 @@ public:
     // Makes outDir and proves it writable before any work starts.
     [[nodiscard]] static bool prepareOutputFolder(const QString &outDir, QString *error);
 
-    // Exports one page of the site siteName into outDir. progress reports the
-    // page's pictures as they are done.
-    static PageResult exportPage(const QString &siteName, const SitePage &page, TillboxPlugin &plugin,
+    // Exports one page of the site siteName into outDir from source: the
+    // plug-in itself, or a snapshot of it when the export runs on another
+    // thread. progress reports the page's pictures as they are done.
+    static PageResult exportPage(const QString &siteName, const SitePage &page, ExportSource &source,
                                  const QString &outDir, bool preview,
                                  const ExportFileSet::Progress &progress = {});
 };

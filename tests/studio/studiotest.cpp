@@ -9,6 +9,7 @@
 #include "studiowindow.h"
 
 #include "host/bundle.h"
+#include "catalogue/tillboxproduct.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxglobalsettings.h"
 
@@ -254,6 +255,15 @@ TEST_F(StudioTest, ExportEqualsTheCommandLineAndCancelReportsOnlyWholeFiles)
     QString summary;
     QObject::connect(window, &StudioWindow::exportFinished, window, [&](const QString &text) { summary = text; });
     window->exportSite();
+    // The author goes on editing; the export has its own copy of the pages.
+    ASSERT_TRUE(window->isExporting());
+    const int width = plugin().globalSettings()->cartWidth();
+    const QString name = plugin().products().first()->name();
+    edit();
+    plugin().products().first()->setName(QStringLiteral("Renamed while exporting"));
+    ASSERT_TRUE(waitUntil([&] { return !window->isExporting(); }));
+    plugin().globalSettings()->setCartWidth(width);
+    plugin().products().first()->setName(name);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     const auto expected = tree(byCli);
     EXPECT_EQ(tree(exportPath), expected);
@@ -266,6 +276,7 @@ TEST_F(StudioTest, ExportEqualsTheCommandLineAndCancelReportsOnlyWholeFiles)
         QObject::connect(job, &SiteExportJob::progressed, job, [job] { job->cancel(); }, Qt::DirectConnection);
     });
     window->exportSite();
+    ASSERT_TRUE(waitUntil([&] { return !window->isExporting(); }));
     QObject::disconnect(cancel);
     EXPECT_TRUE(summary.contains(QStringLiteral("cancelled"))) << summary.toStdString();
     const auto partial = tree(exportPath);
