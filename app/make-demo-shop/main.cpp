@@ -10,6 +10,7 @@
 #include "catalogue/tillboxoption.h"
 #include "catalogue/tillboxoptionvalue.h"
 #include "catalogue/tillboxproduct.h"
+#include "host/bundle.h"
 #include "host/headlessenvironment.h"
 #include "host/sitedocument.h"
 #include "plugin/tillboxplugin.h"
@@ -621,6 +622,9 @@ int run(const QStringList &arguments, QTextStream &err)
         products.append(product);
     }
     plugin->setProducts(products);
+    // Saved by this plug-in, as an author's page would be: opening the demo
+    // then marks nothing changed.
+    plugin->setCurrentExportVersion(TillboxPlugin::pluginBundle().infoValue(QStringLiteral("QMVXExportVersion")));
 
     SitePage page;
     page.uniqueID = kPageUniqueID;

@@ -44,7 +44,9 @@ DialogHooks DialogHooks::standard()
         QMessageBox::information(parent, title, text);
     };
     hooks.alert = [](QWidget *parent, const QStringList &alert) {
-        QMessageBox box(QMessageBox::Information, alert.value(0), alert.value(1), QMessageBox::NoButton, parent);
+        QMessageBox box(QMessageBox::Information, alert.value(0), alert.value(0), QMessageBox::NoButton, parent);
+        // The explanation is shown as it stands: a "%" in it is just a percent sign.
+        box.setInformativeText(alert.value(1));
         box.addButton(alert.value(2, QStringLiteral("OK")), QMessageBox::AcceptRole);
         box.exec();
     };

@@ -102,11 +102,17 @@ QPixmap ScreenshotTour::compose(QWidget *window, QWidget *dialog)
         painter.fillRect(0, kTitleBar, kWidth, kHeight - kTitleBar, QColor(0, 0, 0, 70));
         dialog->adjustSize();
         const QPixmap face = dialog->grab();
+        // The dialog with its own title bar.
+        const int bar = 26;
         const QPoint at((kWidth - face.width()) / 2, (kHeight - face.height()) / 3);
-        painter.fillRect(QRect(at + QPoint(4, 6), face.size()), QColor(0, 0, 0, 60));
+        const QRect frame(at - QPoint(0, bar), QSize(face.width(), face.height() + bar));
+        painter.fillRect(frame.translated(4, 6), QColor(0, 0, 0, 60));
+        painter.fillRect(QRect(frame.topLeft(), QSize(frame.width(), bar)), QColor(0x3a, 0x40, 0x47));
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(frame.topLeft(), QSize(frame.width(), bar)), Qt::AlignCenter, dialog->windowTitle());
         painter.drawPixmap(at, face);
         painter.setPen(QColor(0x80, 0x80, 0x80));
-        painter.drawRect(QRect(at, face.size()).adjusted(-1, -1, 0, 0));
+        painter.drawRect(frame.adjusted(-1, -1, 0, 0));
     }
     return shot;
 }
@@ -146,7 +152,8 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
     // The first preview of a shop that takes coupons or e-mail orders warns
     // that they need PHP.
     hooks.alert = [&](QWidget *parent, const QStringList &alert) {
-        QMessageBox box(QMessageBox::Information, alert.value(0), alert.value(1), QMessageBox::NoButton, parent);
+        QMessageBox box(QMessageBox::Information, alert.value(0), alert.value(0), QMessageBox::NoButton, parent);
+        box.setInformativeText(alert.value(1));
         box.addButton(alert.value(2), QMessageBox::AcceptRole);
         box.show();
         settle(50);

@@ -14,6 +14,7 @@
 #include "settings/tillboxglobalsettings.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -201,6 +202,7 @@ TEST_F(StudioTest, DamagedDocumentAndFailedSaveAsLoseNothing)
 
 TEST_F(StudioTest, PagesAreAddedRenamedMovedAndRemovedThroughTheList)
 {
+    QAbstractItemModelTester tester(window->pageList()->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     const int pages = window->document().pageCount();
     QTest::mouseClick(window->addPageButton(), Qt::LeftButton);
     ASSERT_EQ(window->document().pageCount(), pages + 1);
