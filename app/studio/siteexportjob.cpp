@@ -1,6 +1,7 @@
 #include "siteexportjob.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QThread>
 
 namespace {
@@ -8,6 +9,15 @@ namespace {
 QString quoted(const QString &text)
 {
     return QStringLiteral("\u201c%1\u201d").arg(text);
+}
+
+// The author reads file names, not the scratch and export folders' paths:
+// files inside the export keep their place in the site, others their name.
+QString forAuthor(QString reason, const QString &folder)
+{
+    reason.replace(QDir::toNativeSeparators(folder) + QDir::separator(), QString());
+    static const QRegularExpression folders(QStringLiteral("(?:^|(?<=[\\s\"(]))/(?:[^\\s/\":]+/)+"));
+    return reason.replace(folders, QString());
 }
 
 } // namespace
@@ -81,11 +91,13 @@ void SiteExportJob::run()
         });
         before += page.pictures;
         m_summary.written += int(result.written.size());
-        for (const SiteExport::Failure &failure : result.failures)
+        for (const SiteExport::Failure &failure : result.failures) {
+            const QString reason = forAuthor(failure.reason, m_summary.folder);
             m_summary.failures << (failure.product.isEmpty()
-                                       ? QStringLiteral("Page %1: %2").arg(quoted(page.title), failure.reason)
+                                       ? QStringLiteral("Page %1: %2").arg(quoted(page.title), reason)
                                        : QStringLiteral("Page %1, product %2: %3")
-                                             .arg(quoted(page.title), quoted(failure.product), failure.reason));
+                                             .arg(quoted(page.title), quoted(failure.product), reason));
+        }
     }
     Q_EMIT finished();
 }

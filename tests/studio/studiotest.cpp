@@ -289,6 +289,21 @@ TEST_F(StudioTest, ExportEqualsTheCommandLineAndCancelReportsOnlyWholeFiles)
         if (!it.key().startsWith(QLatin1String("rw_common/")))
             EXPECT_EQ(it.value(), expected.value(it.key())) << it.key().toStdString();
     EXPECT_FALSE(partial.contains(QStringLiteral("second/index.html")));
+
+    // A picture that cannot be written is named by page and product, and
+    // its path is given inside the site.
+    exportPath = dir.filePath(QStringLiteral("blocked"));
+    const QString picture = QDir(exportPath).filePath(QStringLiteral("shop/index_files/0_bag_harbour.jpg"));
+    ASSERT_TRUE(expected.contains(QStringLiteral("shop/index_files/0_bag_harbour.jpg")));
+    ASSERT_TRUE(QDir().mkpath(picture));
+    window->exportSite();
+    ASSERT_TRUE(waitUntil([&] { return !window->isExporting(); }));
+    ASSERT_EQ(errors.size(), 1);
+    const QString product = plugin().products().first()->name();
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("Page \u201cShop\u201d, product \u201c%1\u201d: ").arg(product)))
+        << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].contains(QStringLiteral(": cannot write shop/index_files/0_bag_harbour.jpg")))
+        << errors[0].toStdString();
 }
 
 TEST_F(StudioTest, PreviewLoadsInTheWebViewAndWarnsOnlyOnce)
