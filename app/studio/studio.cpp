@@ -87,8 +87,9 @@ StudioWindow *Studio::openWithDialog(QWidget *parent)
 QList<StudioWindow *> Studio::windows() const
 {
     QList<StudioWindow *> open;
+    // A closed window lingers until the event loop deletes it.
     for (const auto &window : m_windows)
-        if (window)
+        if (window && window->isOpen())
             open.append(window);
     return open;
 }

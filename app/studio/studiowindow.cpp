@@ -444,6 +444,8 @@ void StudioWindow::dropEditor(TillboxPlugin *plugin)
     plugin->setEditor(nullptr);
     disconnect(plugin, nullptr, this, nullptr);
     m_editors.erase(it);
+    // A page added later may take this address; it must warn afresh.
+    m_warned.erase(plugin);
 }
 
 void StudioWindow::onPageSelected(int index)
