@@ -166,7 +166,7 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
     window->tabs()->setCurrentIndex(0);
 
     // Export: the progress half-way through the pictures, then the summary.
-    hooks.exportFolder = [&](QWidget *, const QString &) { return scratch.filePath(QStringLiteral("export")); };
+    hooks.exportFolder = [&](QWidget *, const QString &) { return scratch.filePath(QStringLiteral("Website")); };
     bool progressShot = false;
     QObject::connect(window, &StudioWindow::exportProgressed, window,
                      [&](int, int, int pictures, int total) {

@@ -24,9 +24,19 @@ QString forAuthor(QString reason, const QString &folder)
 
 QString SiteExportJob::Summary::text() const
 {
-    QString text = cancelled ? QStringLiteral("The export was cancelled. %1 files were written into %2.")
-                             : QStringLiteral("%1 files were written into %2.");
-    text = text.arg(written).arg(QDir::toNativeSeparators(folder));
+    const QString pagesText =
+        pages == 1 ? QStringLiteral("page was") : QStringLiteral("%1 pages were").arg(pages);
+    QString text = cancelled
+        ? QStringLiteral("The export was cancelled after %1 of %2 pages; %3 files were written into %4.")
+              .arg(pagesDone)
+              .arg(pages)
+              .arg(written)
+              .arg(QDir::toNativeSeparators(folder))
+        : QStringLiteral("The site's %1 exported into %2: %3 files for %4, and the cart's files in %5.")
+              .arg(pagesText, QDir::toNativeSeparators(folder))
+              .arg(written)
+              .arg(pages == 1 ? QStringLiteral("the page") : QStringLiteral("the pages"))
+              .arg(TBXCommonFilePath);
     if (!failures.isEmpty())
         text += QStringLiteral("\n\nThese could not be exported:\n\u2022 ") + failures.join(QStringLiteral("\n\u2022 "));
     return text;
@@ -36,6 +46,7 @@ SiteExportJob::SiteExportJob(QList<Page> pages, const QString &folder, QObject *
     : QObject(parent), m_pages(std::move(pages))
 {
     m_summary.folder = folder;
+    m_summary.pages = int(m_pages.size());
 }
 
 SiteExportJob::~SiteExportJob()
@@ -90,6 +101,7 @@ void SiteExportJob::run()
             Q_EMIT progressed(i, pages, page.title, before + done, total);
         });
         before += page.pictures;
+        ++m_summary.pagesDone;
         m_summary.written += int(result.written.size());
         for (const SiteExport::Failure &failure : result.failures) {
             const QString reason = forAuthor(failure.reason, m_summary.folder);

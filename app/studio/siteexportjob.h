@@ -30,7 +30,9 @@ public:
     struct Summary
     {
         QString folder;
-        int written = 0;
+        int pages = 0;
+        int pagesDone = 0;
+        int written = 0;  // files written for the pages (the shared files are not counted)
         QStringList failures;  // "Page “Shop”, product “Tea”: why", in the order they happened
         bool cancelled = false;
         // The words the author reads when the export ends.

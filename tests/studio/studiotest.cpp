@@ -269,7 +269,7 @@ TEST_F(StudioTest, ExportEqualsTheCommandLineAndCancelReportsOnlyWholeFiles)
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     const auto expected = tree(byCli);
     EXPECT_EQ(tree(exportPath), expected);
-    EXPECT_TRUE(summary.contains(QStringLiteral("files were written"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("pages were exported"))) << summary.toStdString();
 
     exportPath = dir.filePath(QStringLiteral("cancelled"));
     // Cancelled from the worker as the first page starts, so the second
@@ -280,7 +280,7 @@ TEST_F(StudioTest, ExportEqualsTheCommandLineAndCancelReportsOnlyWholeFiles)
     window->exportSite();
     ASSERT_TRUE(waitUntil([&] { return !window->isExporting(); }));
     QObject::disconnect(cancel);
-    EXPECT_TRUE(summary.contains(QStringLiteral("cancelled"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("cancelled after 1 of 2 pages"))) << summary.toStdString();
     const auto partial = tree(exportPath);
     EXPECT_LT(partial.size(), expected.size());
     // Each page's own files are whole; the shared folder holds the last
