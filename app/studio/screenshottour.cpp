@@ -186,9 +186,11 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
     };
     hooks.information = summary;
     hooks.error = summary;
+    const bool hasPages = window->document().pageCount() > 0;
     window->exportSite();
-    waitFor(window, &StudioWindow::exportFinished, 120000);
-    if (!progressShot)
+    if (window->isExporting())
+        waitFor(window, &StudioWindow::exportFinished, 120000);
+    if (!progressShot && hasPages)
         err << "tillbox-studio: the export showed no progress to capture\n";
     hooks.error = real.error;
     hooks.information = real.information;
@@ -211,5 +213,5 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
     QTextStream out(stdout);
     for (const QString &path : shooter.written())
         out << path << '\n';
-    return shooter.failed() || !progressShot ? 1 : 0;
+    return shooter.failed() || (!progressShot && hasPages) ? 1 : 0;
 }
