@@ -21,7 +21,9 @@
 #include <QStackedWidget>
 #include <QEventLoop>
 #include <QFile>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QListWidget>
 #include <QProcess>
 #include <QProgressDialog>
@@ -372,4 +374,24 @@ TEST_F(StudioTest, EveryControlIsNamedAndTheWindowFitsTheSmallScreen)
     window->resize(1600, 1000);
     QTest::qWait(10);
     EXPECT_GT(window->editorSlot()->width(), before.width());
+}
+
+TEST_F(StudioTest, ADroppedSiteOpensInAWindowOfItsOwnOnce)
+{
+    const QString other = dir.filePath(QStringLiteral("other.tillbox"));
+    ASSERT_TRUE(QFile::copy(site, other));
+    auto dragAndDrop = [this](const QString &path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &drop);
+    };
+    dragAndDrop(other);
+    dragAndDrop(other);
+    dragAndDrop(dir.filePath(QStringLiteral("notes.txt")));
+    ASSERT_EQ(studio.windows().size(), 2) << errors.join(u'\n').toStdString();
+    EXPECT_NE(studio.windowFor(QFileInfo(other).absoluteFilePath()), window);
+    EXPECT_EQ(studio.recentFiles().value(0), QFileInfo(other).absoluteFilePath());
 }
