@@ -81,7 +81,6 @@ StudioWindow::StudioWindow(Studio &studio, std::unique_ptr<StudioDocument> docum
     setAcceptDrops(true);
     setWindowIcon(Studio::applicationIcon());
     m_alerts = new AlertRelay(this);
-    m_document->setParent(nullptr);
 
     buildActions();
     auto *splitter = new QSplitter(this);
