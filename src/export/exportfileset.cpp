@@ -2,6 +2,7 @@
 
 #include "catalogue/tillboxproduct.h"
 #include "export/cartheader.h"
+#include "export/cataloguetable.h"
 #include "host/bundle.h"
 #include "host/exportparameters.h"
 #include "images/productimagewriter.h"
@@ -37,6 +38,7 @@ const QList<SharedFolder> &sharedFolders()
         {QStringLiteral("tillbox"),
          {QStringLiteral("mootools.tillbox.js"), QStringLiteral("class.phpmailer.php"),
           QStringLiteral("class.smtp.php"), QStringLiteral("couponChecker.php"), QStringLiteral("json.php"),
+          QStringLiteral("cartTotals.php"),
           QStringLiteral("backgroundBottom.png"), QStringLiteral("backgroundTop.png"), QStringLiteral("tillbox.css")}},
         {QStringLiteral("mootools"), {QStringLiteral("mootools.core.js"), QStringLiteral("mootools.more.js")}},
         {QStringLiteral("remooz"),
@@ -322,6 +324,10 @@ QStringList ExportFileSet::extraFilesNeededInExportFolder(const ExportParameters
     const QString couponsPath = QDir(scratch).filePath(CouponsFileName);
     writeText(couponsPath, coupons);
     paths.append(couponsPath);
+    // Beside it, what the order mailer checks an order's figures against.
+    const QString cataloguePath = QDir(scratch).filePath(CatalogueTable::FileName);
+    writeText(cataloguePath, CatalogueTable::phpText(settings, m_plugin.products()));
+    paths.append(cataloguePath);
 
     if (params.path().isEmpty()) {
         // The shared folder would otherwise be "/rw_common/...".
