@@ -1429,7 +1429,9 @@
 				form.classList.remove("tbBusy");
 				const loader = send.querySelector(".tbLoader");
 				if (loader) loader.remove();
-				status.textContent = text("i18nOrderFailed") + (answer && answer.error ? " (" + answer.error + ")" : "");
+				// "Please try again" would be wrong when the shop may have the order already.
+				status.textContent = answer && answer.maybeSent === true && answer.error ? toText(answer.error)
+					: text("i18nOrderFailed") + (answer && answer.error ? " (" + answer.error + ")" : "");
 			}
 		}
 
