@@ -215,7 +215,8 @@ function tillbox_price_check($request, $lines, $sums)
     $catalogueOf = function ($folder) use (&$tables) {
         if (!array_key_exists($folder, $tables)) {
             $path = count($tables) < 20 ? tillbox_site_table_path($folder, TILLBOX_CATALOGUE_TABLE) : null;
-            $tables[$folder] = $path === null ? null : tillbox_run_table($path, 'TILLBOX_CATALOGUE', 'tillboxCatalogue');
+            $tables[$folder] = $path === null ? null
+                : tillbox_run_table($path, 'TILLBOX_CATALOGUE', 'tillboxCatalogue');
         }
         return $tables[$folder];
     };
@@ -235,7 +236,9 @@ function tillbox_price_check($request, $lines, $sums)
         $what = 'Line ' . ($index + 1) . ' (' . ($line['sku'] !== '' ? $line['sku'] : $line['name']) . ')';
         $table = $line['catalogue'] === '' ? $catalogue : $catalogueOf($line['catalogue']);
         $product = null;
-        foreach ($table !== null && isset($table['products']) && is_array($table['products']) ? $table['products'] : array() as $entry) {
+        $products = $table !== null && isset($table['products']) && is_array($table['products'])
+            ? $table['products'] : array();
+        foreach ($products as $entry) {
             if ($line['id'] !== '' ? tillbox_table_text($entry, 'id') === $line['id']
                 : tillbox_table_text($entry, 'sku') === $line['sku']) {
                 $product = $entry;

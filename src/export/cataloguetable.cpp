@@ -69,7 +69,8 @@ QString productEntry(const TillboxProduct &product, const PriceFormatting &price
             values.append(phpArray({
                 {QStringLiteral("name"), literal(value->optionValueName())},
                 {QStringLiteral("price"), amount(value->optionValuePrice())},
-                {QStringLiteral("taxes"), amount(PriceFormatting::unitTax(product.taxRate(), value->optionValuePrice()))},
+                {QStringLiteral("taxes"),
+                 amount(PriceFormatting::unitTax(product.taxRate(), value->optionValuePrice()))},
                 {QStringLiteral("weight"), literal(CFormat::fixed(value->optionValueWeight(), 6))},
             }));
         }
