@@ -1462,8 +1462,12 @@
 
 	// The files folder of a picture's address, relative to the site root.
 	function filesFolderOf(address) {
-		if (!address) return "";
-		const folder = new URL(".", address);
+		let folder;
+		try {
+			folder = new URL(".", address);
+		} catch (error) {
+			return ""; // none, or not an address (a stored cart is the browser's to change)
+		}
 		const root = new URL(state.settings.commonPath.replace(/\/?$/, "/") + "../../../", window.location.href);
 		return folder.pathname.startsWith(root.pathname)
 			? decodeURIComponent(folder.pathname.slice(root.pathname.length)).replace(/\/$/, "")
