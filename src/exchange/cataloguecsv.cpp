@@ -3,7 +3,7 @@
 #include "catalogue/tillboxoption.h"
 #include "catalogue/tillboxoptionvalue.h"
 #include "catalogue/tillboxproduct.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "util/cformat.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "catalogue/tillboxproduct.h"
 #include "exchange/cataloguecsv.h"
 #include "exchange/csvreader.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxglobalsettings.h"
 

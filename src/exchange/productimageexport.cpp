@@ -1,7 +1,7 @@
 #include "exchange/productimageexport.h"
 
 #include "catalogue/tillboxproduct.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "util/atomicfile.h"
 #include "util/customreplace.h"
 
