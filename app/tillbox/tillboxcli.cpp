@@ -11,7 +11,6 @@
 #include "exchange/productimageexport.h"
 #include "exchange/producttransfer.h"
 #include "host/ferruleplugin.h"
-#include "host/hostclassregistry.h"
 #include "images/picture.h"
 #include "host/exportparameters.h"
 #include "host/bundle.h"
@@ -390,14 +389,9 @@ int TillboxCli::sync(const QStringList &arguments)
     TillboxPlugin *page = host.page(pageID, &error);
     if (!page)
         return fail(error);
-    auto ferrule = std::make_shared<FerrulePlugin>();
-    if (!ferrule->loadCatalogue(args[1], &error))
+    if (!FerrulePlugin::registerCatalogue(args[1], &error))
         return fail(error);
-    HostClassRegistry::registerClass(FerrulePlugin::className(), ferrule);
     const FerruleSync::Result result = FerruleSync::syncFerruleProducts(*page);
-    HostClassRegistry::registerClass(FerrulePlugin::className(), nullptr);
-    if (!result.ferruleAvailable)
-        return fail(FerruleSync::errorMessage());
     if (!host.saveChanges(args[0], &error))
         return fail(error);
     m_out << FerruleSync::resultMessage(result.added, result.updated) << '\n';

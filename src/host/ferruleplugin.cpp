@@ -1,5 +1,7 @@
 #include "host/ferruleplugin.h"
 
+#include "host/hostclassregistry.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -75,5 +77,14 @@ bool FerrulePlugin::loadCatalogue(const QString &jsonPath, QString *error)
         products.append(record);
     }
     m_products = products;
+    return true;
+}
+
+bool FerrulePlugin::registerCatalogue(const QString &jsonPath, QString *error)
+{
+    auto ferrule = std::make_shared<FerrulePlugin>();
+    if (!ferrule->loadCatalogue(jsonPath, error))
+        return false;
+    HostClassRegistry::registerClass(className(), ferrule);
     return true;
 }

@@ -27,6 +27,10 @@ public:
     // *error naming the file and the entry; the previous catalogue stays.
     [[nodiscard]] bool loadCatalogue(const QString &jsonPath, QString *error);
 
+    // Loads the catalogue and registers the result as the process's Ferrule;
+    // on failure the class registered before stays.
+    [[nodiscard]] static bool registerCatalogue(const QString &jsonPath, QString *error);
+
     // The class operation the sync asks for: one record (QVariantMap) per
     // product, in the file's order.
     Q_INVOKABLE QVariantList allProducts() const { return m_products; }

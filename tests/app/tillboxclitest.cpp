@@ -197,11 +197,13 @@ TEST(ExchangeCli, FailuresAreOneLineAndLeaveTheSiteAlone)
     testsupport::writeFile(dir.filePath(QStringLiteral("bad.csv")), "versionSKU\n\"x\",\"y\n");
     testsupport::writeFile(dir.filePath(QStringLiteral("notapicture.png")), "text");
     testsupport::writeFile(dir.filePath(QStringLiteral("file")), "x");
+    testsupport::writeFile(dir.filePath(QStringLiteral("no-picture.json")), "[{\"SKU\": \"A\", \"Icon\": \"gone.png\"}]");
     const QString ferrule = kDemo + QStringLiteral("/ferrule-catalogue.json");
     const QList<QStringList> failures = {
         {QStringLiteral("csv"), dir.filePath(QStringLiteral("missing.tillbox"))},
         {QStringLiteral("sync"), site, dir.filePath(QStringLiteral("missing.json"))},
         {QStringLiteral("sync"), site, dir.filePath(QStringLiteral("bad.csv"))},
+        {QStringLiteral("sync"), site, dir.filePath(QStringLiteral("no-picture.json"))},
         {QStringLiteral("sync"), site, ferrule, QStringLiteral("--page"), QStringLiteral("no-such-page")},
         {QStringLiteral("add-product"), site, QStringLiteral("--name"), QStringLiteral("N"), QStringLiteral("--sku"),
          QStringLiteral("S"), QStringLiteral("--image"), dir.filePath(QStringLiteral("missing.png"))},

