@@ -35,9 +35,11 @@ std::shared_ptr<TillboxProduct> makeProduct(int i)
     product->setName(i % 5 ? QStringLiteral("Product %1").arg(i) : QStringLiteral("Mug \"XL\", no. %1").arg(i));
     if (i % 4 == 0) {
         product->setUseHtmlDescription(true);
-        product->setHtmlProductDescription(QStringLiteral("<p>Product %1, \"hand made\".</p>\n<ul><li>one</li></ul>").arg(i));
+        product->setHtmlProductDescription(
+            QStringLiteral("<p>Product %1, \"hand made\".</p>\n<ul><li>one</li></ul>").arg(i));
     } else {
-        product->setStyledProductDescription(StyledText(QStringLiteral("A fine thing, number %1.\nSecond line.").arg(i)));
+        product->setStyledProductDescription(
+            StyledText(QStringLiteral("A fine thing, number %1.\nSecond line.").arg(i)));
     }
     product->setPrice(float(i % 1000) / 7.0f);
     product->setWeight(float(i % 50) * 0.1f);

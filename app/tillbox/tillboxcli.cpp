@@ -350,7 +350,8 @@ int TillboxCli::csv(const QStringList &args)
         return 0;
     }
     m_out.flush();
-    if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size()) || std::fflush(stdout) != 0)
+    const size_t size = size_t(text.size());
+    if (std::fwrite(text.constData(), 1, size, stdout) != size || std::fflush(stdout) != 0)
         return fail(QStringLiteral("cannot write to standard output"));
     return 0;
 }

@@ -267,7 +267,10 @@ bool CatalogueImport::importCSV(const QByteArray &bytes, const QList<TillboxPlug
             continue;
         }
         if (const auto earlier = seen.constFind(sku); earlier != seen.constEnd()) {
-            *error = QStringLiteral("line %1: SKU \"%2\" was already given on line %3").arg(record.line).arg(sku).arg(*earlier);
+            *error = QStringLiteral("line %1: SKU \"%2\" was already given on line %3")
+                         .arg(record.line)
+                         .arg(sku)
+                         .arg(*earlier);
             return false;
         }
         seen.insert(sku, record.line);

@@ -59,7 +59,9 @@ bool CsvReader::read(const QByteArray &bytes, QList<Record> *records, QString *e
                         ++i;
                         break;
                     }
-                    if (c[i] == QLatin1Char('\n') || (c[i] == QLatin1Char('\r') && !(i + 1 < size && c[i + 1] == QLatin1Char('\n'))))
+                    // "\r\n" inside a field counts as one line break.
+                    const bool crBeforeLf = c[i] == QLatin1Char('\r') && i + 1 < size && c[i + 1] == QLatin1Char('\n');
+                    if (c[i] == QLatin1Char('\n') || (c[i] == QLatin1Char('\r') && !crBeforeLf))
                         ++line;
                     field += c[i++];
                 }

@@ -90,7 +90,8 @@ std::shared_ptr<TillboxGlobalSettings> ShopClipboard::decodeGlobalSettings(const
 
 std::unique_ptr<QMimeData> ShopClipboard::copyLocalizableStrings(const TillboxPlugin &plugin)
 {
-    return singleItem(localizableStringsType(), encodeLocalizableStrings(plugin.globalSettings()->localizableStrings()));
+    return singleItem(localizableStringsType(),
+                      encodeLocalizableStrings(plugin.globalSettings()->localizableStrings()));
 }
 
 std::unique_ptr<QMimeData> ShopClipboard::copyGlobalSettings(const TillboxPlugin &plugin)
