@@ -76,7 +76,7 @@ bool parseFlag(const QString &text, const QString &column)
 // followed by "|" or the end.
 TillboxOption::ValueList parseValues(const QString &text)
 {
-    static const QRegularExpression tail(QStringLiteral("\\]\\[([^\\[\\]|]*)\\]\\[([^\\[\\]|]*)\\](\\||$)"));
+    static const QRegularExpression tail(QStringLiteral("\\]\\[([^\\[\\]|]*)\\]\\[([^\\[\\]|]*)\\](\\||\\z)"));
     TillboxOption::ValueList values;
     qsizetype at = 0;
     while (at < text.size()) {
