@@ -33,7 +33,7 @@ void SiteHost::place(const SitePage &page, std::shared_ptr<TillboxPlugin> plugin
     RWPage *hostPage = m_hostDocument.addPage(page.uniqueID, page.title, page.location, page.fileName);
     hostPage->setPlugin(plugin.get());
     plugin->setHostPage(&m_hostDocument, hostPage);
-    m_pages.push_back(LoadedPage{page, hostPage, plugin});
+    m_pages.push_back(LoadedPage{page, hostPage, plugin, plugin->changeBroadcastCount()});
 }
 
 bool SiteHost::addPage(const SitePage &page, std::shared_ptr<TillboxPlugin> plugin, QString *error)
@@ -64,6 +64,12 @@ void SiteHost::movePage(int from, int to)
     LoadedPage moved = std::move(m_pages[from]);
     m_pages.erase(m_pages.begin() + from);
     m_pages.insert(m_pages.begin() + to, std::move(moved));
+    // The document keeps the same order, for saveChanges().
+    for (const LoadedPage &loaded : m_pages) {
+        const std::optional<SitePage> stored = m_document.pageFromUniqueID(loaded.page.uniqueID);
+        (void)m_document.removePage(loaded.page.uniqueID);
+        (void)m_document.addPage(stored.value_or(loaded.page));
+    }
 }
 
 bool SiteHost::setPageInfo(int index, const QString &title, const QString &location, const QString &fileName,
@@ -94,6 +100,32 @@ bool SiteHost::save(const QString &path, QString *error) const
             return false;
     }
     return document.save(path, error);
+}
+
+TillboxPlugin *SiteHost::page(const QString &uniqueID, QString *error) const
+{
+    for (const auto &loaded : m_pages) {
+        if (uniqueID.isNull() || loaded.page.uniqueID == uniqueID)
+            return loaded.plugin.get();
+    }
+    *error = uniqueID.isNull() ? QStringLiteral("the site has no shop page")
+                               : QStringLiteral("the site has no page with the unique ID \"%1\"").arg(uniqueID);
+    return nullptr;
+}
+
+bool SiteHost::saveChanges(const QString &path, QString *error)
+{
+    bool changed = false;
+    for (auto &loaded : m_pages) {
+        if (loaded.plugin->changeBroadcastCount() == loaded.broadcastsAtOpen)
+            continue;
+        loaded.page.pluginData = loaded.plugin->archivedData();
+        if (!m_document.updatePage(loaded.page, error))
+            return false;
+        loaded.broadcastsAtOpen = loaded.plugin->changeBroadcastCount();
+        changed = true;
+    }
+    return !changed || m_document.save(path, error);
 }
 
 void SiteHost::close()

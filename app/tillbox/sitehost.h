@@ -20,6 +20,7 @@ public:
         SitePage page;  // its plug-in data is what was loaded, not kept current
         RWPage *hostPage = nullptr;
         std::shared_ptr<TillboxPlugin> plugin;
+        int broadcastsAtOpen = 0;
     };
 
     SiteHost();
@@ -49,6 +50,15 @@ public:
     // Archives every page and writes the document atomically: on failure the
     // file on disk stays as it was.
     [[nodiscard]] bool save(const QString &path, QString *error) const;
+
+    // The page with that unique ID, or the first page for a null ID; null,
+    // with *error, when there is no such page.
+    TillboxPlugin *page(const QString &uniqueID, QString *error) const;
+
+    // Stores every page that marked itself changed since open() back into
+    // the document and saves it to path atomically. Nothing changed: the
+    // file is left alone.
+    [[nodiscard]] bool saveChanges(const QString &path, QString *error);
 
     // Closes the document: every page unloads, freeing its product IDs.
     void close();
