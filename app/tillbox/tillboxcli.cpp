@@ -6,7 +6,10 @@
 #include "archive/keyedarchiver.h"
 #include "host/exportparameters.h"
 #include "host/bundle.h"
+#include "catalogue/tillboxproduct.h"
 #include "plugin/tillboxplugin.h"
+#include "settings/shopcolorcheck.h"
+#include "settings/tillboxglobalsettings.h"
 #include "util/atomicfile.h"
 
 #include <QDir>
@@ -36,6 +39,31 @@ bool isKeyedArchive(const QByteArray &bytes)
 {
     KeyedUnarchiver probe;
     return probe.open(bytes);
+}
+
+// One line per colour pair of the page whose text falls below the contrast
+// that text needs. Styled texts are taken on the page theme's white.
+QStringList contrastWarnings(const TillboxPlugin &plugin)
+{
+    const TillboxGlobalSettings &settings = *plugin.globalSettings();
+    QList<ColorContrastWarning> warnings = ShopColorCheck::settingsWarnings(settings);
+    const Color page(1.0, 1.0, 1.0);
+    const auto addText = [&](bool isHtml, const std::optional<StyledText> &text) {
+        if (!isHtml && text)
+            warnings += ShopColorCheck::styledTextWarnings(*text, page);
+    };
+    addText(settings.useHtmlPageHeader(), settings.pageHeader());
+    addText(settings.useHtmlPageFooter(), settings.pageFooter());
+    for (const auto &product : plugin.products()) {
+        if (product && product->status() != TillboxProduct::StatusHidden)
+            addText(product->useHtmlDescription(), product->styledProductDescription());
+    }
+    QStringList lines;
+    for (const ColorContrastWarning &warning : std::as_const(warnings)) {
+        if (!lines.contains(warning.message()))
+            lines << warning.message();
+    }
+    return lines;
 }
 
 } // namespace
@@ -242,6 +270,13 @@ int TillboxCli::exportSite(const QStringList &arguments)
         if (!QDir().mkpath(pageFolder)) {
             failures << QStringLiteral("cannot create %1").arg(pageFolder);
             continue;
+        }
+
+        if (!m_quiet) {
+            // The export keeps the author's colours; the author is told.
+            for (const QString &warning : contrastWarnings(plugin))
+                m_err << "tillbox: " << page.title << ": warning: " << warning << '\n';
+            m_err.flush();
         }
 
         const QString body = plugin.contentHTML(params);

@@ -81,7 +81,7 @@ test('script-escaped values stand inside double-quoted strings only', () => {
 
 test('the listing templates use the placeholders the listing fills', () => {
   const item = placeholders(read('template_item.html'));
-  for (const name of ['COLUMN_STYLE', 'DISPLAY_QUANTITY', 'NAME', 'DESCRIPTION', 'SKU', 'ID', 'THUMB_PATH',
+  for (const name of ['COLUMN_STYLE', 'DISPLAY_QUANTITY', 'NAME', 'DESCRIPTION', 'SKU', 'ID', 'THUMB_PATH', 'THUMB_WIDTH', 'THUMB_HEIGHT',
     'IMAGE_PATH', 'TEMPLATE_ITEM_OPTIONS', 'PRICE', 'I18N_PRICE', 'TEMPLATE_OLD_PRICE', 'TAXES', 'SHIPPING_1',
     'SHIPPING_2', 'PURCHASE_LIMIT', 'WEIGHT', 'OUT_OF_STOCK', 'ADD_TO_CART']) {
     assert.ok(item.includes(name), `template_item lacks %${name}%`);
