@@ -976,13 +976,19 @@
 	}
 
 	/*
-	 * Ten buttons all named "Add to cart" tell a screen reader nothing: the
-	 * product goes into the name ("Add House Blend to cart"); a text that
-	 * does not start with "Add" is followed by it.
+	 * Ten buttons all named "Add to cart" tell a screen reader nothing. The
+	 * product goes into the name, in text that only assistive technology
+	 * reads ("Add House Blend to cart"), so that the shop's text stays what
+	 * people see and what voice control matches; a text that does not start
+	 * with "Add" is followed by it. A last part says when the purchase limit
+	 * is reached.
 	 */
-	function addButtonName(shown, name) {
-		const words = /^(add)\s+(.+)$/i.exec(shown);
-		return words ? words[1] + " " + name + " " + words[2] : shown + ": " + name;
+	function nameAddButton(button, name) {
+		const hidden = (content) => h("span", { class: "tbVisuallyHidden", text: content });
+		const words = /^(add)(\s.+)$/i.exec(button.textContent.trim());
+		if (words) button.replaceChildren(words[1], hidden(" " + name), words[2]);
+		else button.append(hidden(": " + name));
+		button.append(h("span", { class: "tbVisuallyHidden tbLimitNote" }));
 	}
 
 	function iconURL(name) {
@@ -1562,14 +1568,13 @@
 			const submit = product.form.querySelector("[type=submit]");
 			if (!submit || product.outOfStock) continue;
 			const room = state.cart.room(product.id);
-			const name = addButtonName(submit.textContent.trim(), product.name);
+			const note = submit.querySelector(".tbLimitNote");
+			if (note) note.textContent = room <= 0 ? " (" + text("i18nLimitReached") + ")" : "";
 			if (room <= 0) {
 				submit.setAttribute("aria-disabled", "true");
-				submit.setAttribute("aria-label", name + " (" + text("i18nLimitReached") + ")");
 				submit.title = text("i18nLimitReached");
 			} else {
 				submit.removeAttribute("aria-disabled");
-				submit.setAttribute("aria-label", name);
 				submit.removeAttribute("title");
 			}
 			submit.classList.toggle("tbAtLimit", room <= 0);
@@ -1598,7 +1603,7 @@
 			quantityField.setAttribute("aria-label", text("i18nQuantity") + ", " + product.name);
 		}
 		const submitButton = form.querySelector("[type=submit]");
-		if (submitButton) submitButton.setAttribute("aria-label", addButtonName(submitButton.textContent.trim(), product.name));
+		if (submitButton) nameAddButton(submitButton, product.name);
 
 		// List values show what they add, as the shop's prices show.
 		const money = state.settings.money;
@@ -1622,7 +1627,8 @@
 				return;
 			}
 			if (state.cart.room(product.id) <= 0) {
-				state.view.announce(product.name + ": " + text("i18nLimitReached") + ".");
+				state.view.announce(state.view.summaryText(state.cart.totals()) + " " + product.name + ": " +
+					text("i18nLimitReached") + ".");
 				return;
 			}
 			const quantity = shown ? parseInt(quantityInput.value, 10) || 1 : 1;

@@ -53,3 +53,89 @@ for (const [colours, settings] of [['default colours', {}], ['demo colours', DEM
     });
   }
 }
+
+// The part of an element's box that the fixed cart bar covers, 0 to 1.
+const coveredByBar = (page) => page.evaluate(() => {
+  const focused = document.activeElement.getBoundingClientRect();
+  const bar = document.querySelector('#tillbox-cart .tbBar').getBoundingClientRect();
+  const w = Math.max(0, Math.min(focused.right, bar.right) - Math.max(focused.left, bar.left));
+  const h = Math.max(0, Math.min(focused.bottom, bar.bottom) - Math.max(focused.top, bar.top));
+  return focused.width * focused.height ? (w * h) / (focused.width * focused.height) : 0;
+});
+
+for (const width of [1280, 375]) {
+  test(`keyboard at ${width} px: the bar covers no focus, the open cart closes when focus leaves it`, async () => {
+    const { page } = await shops.open({ viewport: { width, height: width > 600 ? 800 : 740 } });
+    const covered = [];
+    // Forwards and back: going back, the page scrolls down under a top bar.
+    for (const key of [...Array(40).fill('Tab'), ...Array(40).fill('Shift+Tab')]) {
+      await page.keyboard.press(key);
+      const where = await page.evaluate(() => {
+        const el = document.activeElement;
+        // The body has the focus when it has left the page for the browser.
+        return el === document.body || el.closest('#tillbox-cart') ? null
+          : `${el.tagName} ${el.className} ${el.textContent.trim().slice(0, 20)}`;
+      });
+      if (where && (await coveredByBar(page)) > 0) covered.push(where);
+    }
+    assert.deepEqual(covered, []);
+
+    await addToCart(page, 104);
+    await openCart(page);
+    await page.locator('#tillbox-panel [data-focus=checkout]').focus();
+    await page.keyboard.press('Tab');
+    assert.equal(await page.locator('#tillbox-toggle').getAttribute('aria-expanded'), 'false');
+    assert.equal(await page.evaluate(() => !!document.activeElement.closest('main')), true);
+    assert.equal(await coveredByBar(page), 0);
+  });
+}
+
+test('keyboard: a purchase limit keeps the focus and is said; names of the listing and the cart', async () => {
+  const { page } = await shops.open();
+  const add = page.locator('#tbItem102 button[type=submit]');
+  assert.equal(await add.textContent(), 'Add Mug to cart');
+  assert.equal(await page.getByRole('button', { name: 'Add Mug to cart', exact: true }).count(), 1);
+  assert.equal(await page.getByRole('spinbutton', { name: 'Quantity, Mug', exact: true }).count(), 1);
+  await add.focus();
+  await page.keyboard.press('Enter');
+  await page.keyboard.press('Enter');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.evaluate(() => document.activeElement.closest('#tbItem102') !== null), true);
+  assert.equal(await add.getAttribute('aria-disabled'), 'true');
+  assert.equal(await page.getByRole('button', { name: 'Add Mug to cart (Purchase limit reached)' }).count(), 1);
+  const status = page.locator('#tillbox-cart [role=status]');
+  await page.waitForFunction(() => /limit/.test(document.querySelector('#tillbox-cart [role=status]').textContent));
+  assert.match(await status.textContent(), /^2 items in your cart\. .*Mug: Purchase limit reached\.$/);
+  await openCart(page);
+  assert.equal(await page.getByRole('columnheader', { name: 'Picture' }).count(), 1);
+  assert.equal(await page.locator('.tbCount').textContent(), '2');
+});
+
+test('order form: autocomplete purposes, input types, errors named per field and summed up', async () => {
+  const { page } = await shops.open({ settings: { enablePayPal: 'false', enableGoogleCheckout: 'false',
+    enableEJunkie: 'false', enableSisow: 'false' } });
+  await addToCart(page, 104);
+  await page.locator('.tbBarCheckout').click();
+  await page.locator('.tbViewOrder').waitFor();
+  const fields = await page.$$eval('.tbField input, .tbField textarea', (els) =>
+    els.map((el) => [el.labels[0].firstChild.textContent, el.getAttribute('autocomplete'), el.type]));
+  assert.deepEqual(fields, [['Name', 'given-name', 'text'], ['Surname', 'family-name', 'text'],
+    ['Company', 'organization', 'text'], ['E-mail', 'email', 'email'], ['Phone', 'tel', 'tel'],
+    ['Address', 'address-line1', 'text'], ['ZIP', 'postal-code', 'text'], ['City', 'address-level2', 'text'],
+    ['Country', 'country-name', 'text'], ['Notes', null, 'textarea']]);
+
+  await page.getByRole('textbox', { name: 'E-mail', exact: true }).fill('not an address');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'tillbox-field-1');
+  const invalid = await page.$$eval('[aria-invalid=true]', (els) => els.map((el) => el.id));
+  assert.deepEqual(invalid, [1, 2, 3, 5, 6, 8, 9, 10, 11].map((n) => `tillbox-field-${n}`));
+  const alert = await page.getByRole('alert').textContent();
+  for (const label of ['Name', 'Surname', 'E-mail', 'Country']) assert.match(alert, new RegExp(`(^| )${label}: \\S`));
+  // Each field's own message is its description; it goes once the field is right.
+  const email = page.getByRole('textbox', { name: 'E-mail', exact: true });
+  assert.notEqual(await page.locator('#tillbox-field-5-error').textContent(), '');
+  assert.equal(await email.getAttribute('aria-describedby'), 'tillbox-field-5-error');
+  await email.fill('ann@example.com');
+  assert.equal(await email.getAttribute('aria-invalid'), null);
+  assert.equal(await page.locator('#tillbox-field-5-error').count(), 0);
+});

@@ -289,7 +289,7 @@ test('keyboard: add, open, change, remove and close without a mouse', async () =
   await page.locator('#tbItem104 button[type=submit]').focus();
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => document.querySelector('#tillbox-cart [role=status]').textContent !== '');
-  assert.equal(await page.locator('#tillbox-cart [role=status]').textContent(), '1 items in your cart. Total: $7.30');
+  assert.equal(await page.locator('#tillbox-cart [role=status]').textContent(), '1 item in your cart. Total: $7.30');
 
   const toggle = page.locator('#tillbox-toggle');
   await toggle.focus();
