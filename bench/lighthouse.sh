@@ -35,7 +35,7 @@ fi
 setsid php -S 127.0.0.1:0 -t "$work/site" >"$work/php.log" 2>&1 &
 server=$!
 for _ in $(seq 100); do
-  port="$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$work/php.log" | head -n 1 | grep -o '[0-9]*$' || true)"
+  port="$(grep -so 'http://127\.0\.0\.1:[0-9]*' "$work/php.log" | head -n 1 | grep -o '[0-9]*$' || true)"
   [ -n "$port" ] && break
   sleep 0.05
 done

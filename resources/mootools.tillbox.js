@@ -105,6 +105,9 @@
 		sisow: "https://www.sisow.nl/Sisow/iDeal/RestHandler.ashx/TransactionRequest"
 	};
 
+	// The class the page's head puts on the root element for a fixed bar at the top.
+	const ROOM_CLASS = "tbRoom-top-false";
+
 	// Cookies hold about 4 KB; a larger cart goes to web storage.
 	const COOKIE_LIMIT = 3800;
 	const PAYPAL_OPTION_FIELDS = 2;
@@ -1076,17 +1079,22 @@
 			if (s.position === "bottom") document.body.append(root);
 			else document.body.prepend(root);
 			if (!s.compatibilityMode) this.keepPageClear();
+			else document.documentElement.classList.remove(ROOM_CLASS);
 		}
 
 		// A fixed bar would cover the page's first or last lines: reserve its height.
 		keepPageClear() {
-			const spacer = h("div", { class: "tbSpacer", "aria-hidden": "true" });
-			if (this.settings.position === "bottom") document.body.append(spacer);
-			else document.body.prepend(spacer);
+			// At the top the room was kept from the start (tillbox.css, ROOM_CLASS).
+			const top = this.settings.position !== "bottom";
+			const html = document.documentElement;
+			html.classList.toggle(ROOM_CLASS, top);
+			const spacer = top ? null : h("div", { class: "tbSpacer", "aria-hidden": "true" });
+			if (spacer) document.body.append(spacer);
 			// Keyboard focus scrolls into view clear of the bar as well.
 			const padding = this.settings.position === "bottom" ? "scroll-padding-bottom" : "scroll-padding-top";
 			const update = () => {
-				spacer.style.height = this.bar.offsetHeight + "px";
+				if (spacer) spacer.style.height = this.bar.offsetHeight + "px";
+				else html.style.setProperty("--tb-bar-height", this.bar.offsetHeight + "px");
 				document.documentElement.style.setProperty(padding, (this.bar.offsetHeight + 8) + "px");
 			};
 			if (window.ResizeObserver) new ResizeObserver(update).observe(this.bar);
