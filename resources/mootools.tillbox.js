@@ -1107,9 +1107,11 @@
 			window.setTimeout(() => { this.live.textContent = message; }, 50);
 		}
 
-		summaryText(totals) {
+		// The cart in a sentence, and the product whose purchase limit is reached when one is.
+		summaryText(totals, limitReached) {
 			return itemsText(totals.count) + ". " + text("i18nTotal") + ": " +
-				Money.format(totals.total, this.settings.money);
+				Money.format(totals.total, this.settings.money) +
+				(limitReached ? " " + limitReached + ": " + text("i18nLimitReached") + "." : "");
 		}
 
 		checkoutChoices() {
@@ -1155,10 +1157,8 @@
 				this.root.classList.add("tbPulse");
 			}
 			this.render(reason);
-			let message = this.summaryText(totals);
 			const line = (reason.type === "add" || reason.type === "increase") && this.cart.lines.find((l) => l.key === reason.key);
-			if (line && this.cart.room(line.id) <= 0) message += " " + line.name + ": " + text("i18nLimitReached") + ".";
-			this.announce(message);
+			this.announce(this.summaryText(totals, line && this.cart.room(line.id) <= 0 ? line.name : null));
 			updateAddButtons();
 		}
 
@@ -1442,11 +1442,11 @@
 					: h("input", { id, name: "fields[" + field.number + "]", type: purpose.type,
 						autocomplete, maxlength: 1000,
 						pattern: isEmail ? "[^@\\s]+@[^@\\s]+\\.[^@\\s]+" : null });
+				control.value = drafts[field.number] || "";
 				control.addEventListener("input", () => {
+					drafts[field.number] = control.value;
 					if (control.getAttribute("aria-invalid") === "true" && control.checkValidity()) markField(control, false);
 				});
-				control.value = drafts[field.number] || "";
-				control.addEventListener("input", () => { drafts[field.number] = control.value; });
 				control.dataset.focus = "field|" + field.number;
 				if (field.required) {
 					control.required = true;
@@ -1635,8 +1635,7 @@
 				return;
 			}
 			if (state.cart.room(product.id) <= 0) {
-				state.view.announce(state.view.summaryText(state.cart.totals()) + " " + product.name + ": " +
-					text("i18nLimitReached") + ".");
+				state.view.announce(state.view.summaryText(state.cart.totals(), product.name));
 				return;
 			}
 			const quantity = shown ? parseInt(quantityInput.value, 10) || 1 : 1;
