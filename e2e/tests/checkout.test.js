@@ -197,7 +197,8 @@ test('Sisow: the payment request with the amount in cents and the signature', as
 });
 
 test('direct order: required and e-mail fields, the post, the thank-you', async () => {
-  const { page } = await shops.open({ settings: only('enableDirectOrder') });
+  const shop = await shops.open({ settings: only('enableDirectOrder') });
+  const { page } = shop;
   let posted = null;
   await page.route('**/rw_common/plugins/tillbox/tillbox/orderMailer.php', async (route) => {
     posted = route.request().postData();
@@ -210,8 +211,11 @@ test('direct order: required and e-mail fields, the post, the thank-you', async 
   const labels = await page.$$eval('.tbField label', (els) => els.map((el) => el.textContent));
   assert.deepEqual(labels, ['Name *', 'Surname *', 'Company *', 'E-mail *', 'Phone *', 'Address *', 'ZIP *', 'City *',
     'Country *', 'Notes']);
-  assert.equal(await field(page, 'E-mail').getAttribute('type'), 'email');
-  assert.equal(await field(page, 'Notes').evaluate((el) => el.tagName), 'TEXTAREA');
+  // Autocomplete purposes and input types from what each field asks for.
+  assert.deepEqual(await page.$$eval('.tbField input, .tbField textarea', (els) =>
+    els.map((el) => [el.getAttribute('autocomplete'), el.type])), [['given-name', 'text'], ['family-name', 'text'],
+    ['organization', 'text'], ['email', 'email'], ['tel', 'tel'], ['address-line1', 'text'], ['postal-code', 'text'],
+    ['address-level2', 'text'], ['country-name', 'text'], [null, 'textarea']]);
   const honeypot = page.locator('input[name=website]');
   assert.equal(await honeypot.getAttribute('tabindex'), '-1');
   assert.equal(await page.locator('.tbHoneypot').getAttribute('aria-hidden'), 'true');
@@ -220,13 +224,24 @@ test('direct order: required and e-mail fields, the post, the thank-you', async 
   const send = page.getByRole('button', { name: 'Send order' });
   await send.click();
   assert.equal(await page.evaluate(() => document.activeElement.id), 'tillbox-field-1');
+  // Every field in error is marked; the alert names them all.
+  assert.deepEqual(await page.$$eval('[aria-invalid=true]', (els) => els.map((el) => el.id)),
+    [1, 2, 3, 5, 6, 8, 9, 10, 11].map((n) => `tillbox-field-${n}`));
+  const alert = await page.getByRole('alert').textContent();
+  for (const label of ['Name', 'Surname', 'E-mail', 'Country']) assert.match(alert, new RegExp(`(^| )${label}: \\S`));
   const values = { Name: 'Ann', Surname: 'Lee', Company: 'Lee & Co', 'E-mail': 'ann@example', Phone: '123',
     Address: 'Main St 1', ZIP: '1000', City: 'Town', Country: 'Land' };
   for (const [label, value] of Object.entries(values)) await field(page, label).fill(value);
   await send.click();
   assert.equal(await page.evaluate(() => document.activeElement.id), 'tillbox-field-5');
   assert.equal(posted, null);
+  // The field's own message describes it, until the field is right.
+  assert.notEqual(await page.locator('#tillbox-field-5-error').textContent(), '');
+  assert.equal(await field(page, 'E-mail').getAttribute('aria-describedby'), 'tillbox-field-5-error');
+  assert.equal(await page.locator('[aria-invalid=true]').count(), 1);
   await field(page, 'E-mail').fill('ann@example.com');
+  assert.equal(await field(page, 'E-mail').getAttribute('aria-invalid'), null);
+  assert.equal(await page.locator('#tillbox-field-5-error').count(), 0);
   await field(page, 'Notes').fill('Ring twice.\nThanks');
   await send.click();
   await page.getByRole('heading', { name: 'Thank you! Your order has been sent.' }).waitFor();
@@ -238,16 +253,26 @@ test('direct order: required and e-mail fields, the post, the thank-you', async 
     body.get('labels[5]'), body.get('fields[15]'), body.has('fields[4]'), body.get('website')],
   ['Ann', 'Name', 'Lee & Co', 'ann@example.com', 'E-mail', 'Ring twice.\nThanks', false, '']);
   assert.deepEqual(JSON.parse(body.get('lines')), [
-    { name: 'Classic "Tee"', sku: 'TEE-1', options: 'Size: L', quantity: 2, price: '22.00', total: '44.00' },
+    { id: '101', name: 'Classic "Tee"', sku: 'TEE-1', quantity: 2, options: [{ name: 'Size', value: 'L' }],
+      price: '22.00', total: '44.00', catalogue: '' },
   ]);
+  // What the mailer checks the figures against, and the key that makes a retry harmless.
+  assert.equal(body.get('catalogue'), shop.site.filesFolder);
+  assert.match(body.get('orderKey'), /^[0-9a-f]{32}$/);
   assert.deepEqual(['subtotal', 'taxes', 'taxesIncluded', 'shipping', 'additionalCosts', 'discount', 'total', 'currency', 'coupon']
     .map((n) => body.get(n)), ['44.00', '4.40', 'false', '4.00', '5.00', '0.00', '57.40', 'USD', '']);
 });
 
-test('direct order: a failed send keeps the cart and says so', async () => {
+test('direct order: a failed send keeps the cart and says so; its retry keeps the order key', async () => {
   const { page } = await shops.open({ settings: only('enableDirectOrder') });
-  await page.route('**/orderMailer.php', (route) => route.fulfill({ status: 502, contentType: 'application/json',
-    body: JSON.stringify({ ok: false, error: 'Sending failed.' }) }));
+  const keys = [];
+  await page.route('**/orderMailer.php', (route) => {
+    keys.push(new URLSearchParams(route.request().postData()).get('orderKey'));
+    // The second time the message reached the mail server before it failed.
+    const answer = keys.length === 1 ? { ok: false, error: 'Sending failed.' }
+      : { ok: false, maybeSent: true, error: 'The shop may have received your order.' };
+    return route.fulfill({ status: 502, contentType: 'application/json', body: JSON.stringify(answer) });
+  });
   await addToCart(page, 104);
   await page.locator('.tbBarCheckout').click();
   for (const label of ['Name', 'Surname', 'Company', 'Phone', 'Address', 'ZIP', 'City', 'Country']) {
@@ -260,4 +285,10 @@ test('direct order: a failed send keeps the cart and says so', async () => {
   assert.equal(await alert.textContent(), 'Sorry, your order could not be sent. Please try again. (Sending failed.)');
   assert.equal((await totals(page)).count, 1);
   assert.equal(await page.getByRole('button', { name: 'Send order' }).isDisabled(), false);
+  await page.getByRole('button', { name: 'Send order' }).click();
+  // Not "please try again": the shopper is told only what the server knows.
+  await alert.filter({ hasText: 'may have received' }).waitFor();
+  assert.equal(await alert.textContent(), 'The shop may have received your order.');
+  assert.equal(keys.length, 2);
+  assert.equal(keys[1], keys[0]);
 });
