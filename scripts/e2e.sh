@@ -84,7 +84,7 @@ php_port() {
   grep -o 'Development Server (http://127\.0\.0\.1:[0-9]*)' "$work/$1.log" | head -n 1 | grep -o '[0-9]*)$' | tr -d ')'
 }
 
-# dot-left is the shop most tests use; its cart keeps the fixture's name.
+# dot-left is the shop most tests use; its cart ID is the one they expect.
 variants=(dot-left dot-right comma-left comma-right)
 entries=()
 for variant in "${variants[@]}"; do
