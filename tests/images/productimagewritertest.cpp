@@ -99,19 +99,6 @@ INSTANTIATE_TEST_SUITE_P(Table, FormatTest,
                                            FormatCase{false, false, false, "jpeg", "jpeg"},
                                            FormatCase{false, true, false, "jpeg", "jpeg"}));
 
-TEST(ProductImageWriter, FileNames)
-{
-    EXPECT_EQ(ProductImageWriter::fullImageFileName(12, QStringLiteral("red_shirt"), QStringLiteral("jpg")),
-              QStringLiteral("12_red_shirt.jpg"));
-    EXPECT_EQ(ProductImageWriter::thumbnailFileName(12, QStringLiteral("red_shirt"), QStringLiteral("jpg")),
-              QStringLiteral("12_red_shirt_thumb.jpg"));
-    EXPECT_EQ(ProductImageWriter::fullImageFileName(7, QString(), QStringLiteral("png")), QStringLiteral("7.png"));
-    EXPECT_EQ(ProductImageWriter::thumbnailFileName(7, QStringLiteral(""), QStringLiteral("png")),
-              QStringLiteral("7_thumb.png"));
-    EXPECT_EQ(ProductImageWriter::fullImageFileName(-3, QStringLiteral("a"), QStringLiteral("png")),
-              QStringLiteral("-3_a.png"));
-}
-
 TEST(ProductImageWriter, FullImageIsCappedAndThumbnailHasTheIconSize)
 {
     QTemporaryDir dir;
@@ -263,9 +250,7 @@ TEST_F(ProductJobTest, ProductWithoutPictureDataGetsIconItem)
     EXPECT_EQ(product->image(), iconItem);
     ASSERT_TRUE(j.picture);
     EXPECT_EQ(j.picture, product->icon());
-    EXPECT_EQ(j.productID, product->productID());
     EXPECT_EQ(j.iconName, QStringLiteral("blank"));
-    EXPECT_EQ(j.iconWidth, product->iconWidth());
     EXPECT_EQ(j.iconHeight, product->iconHeight());
     EXPECT_TRUE(j.hasDropShadow);
 }

@@ -74,15 +74,6 @@ TEST_F(CurrencyRefreshTest, FormattersForEachKindOfField)
     EXPECT_EQ(percent.multiplier(), 1.0);
 }
 
-TEST_F(CurrencyRefreshTest, CustomCurrencyAloneEnablesItsControls)
-{
-    EXPECT_FALSE(plugin.currencyRefresh().customCurrencyControlsEnabled);
-    settings().currency()->setTag(99999);
-    EXPECT_TRUE(plugin.currencyRefresh().customCurrencyControlsEnabled);
-    settings().currency()->setTag(20);
-    EXPECT_FALSE(plugin.currencyRefresh().customCurrencyControlsEnabled);
-}
-
 TEST_F(CurrencyRefreshTest, AdditionalCostRangesFollowTheirKind)
 {
     struct Case

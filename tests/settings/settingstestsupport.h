@@ -5,6 +5,7 @@
 #include "settings/tillboxglobalsettings.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QMap>
 #include <QSet>
 #include <QStringList>
@@ -55,6 +56,11 @@ enum class EntryForm { Reference, InlineBool, InlineInteger, Other };
 // The entries of the archive's root object (without "$class").
 QMap<QString, EntryForm> rootObjectEntries(const QByteArray &archive);
 QSet<QString> rootObjectKeySet(const QByteArray &archive);
+
+// Fails for each value of expected (JSON object text) that differs from the
+// one actual holds under its key; objects are compared key by key the same way,
+// and null also matches a missing dictionary entry.
+void expectJsonSubset(const QJsonObject &actual, const char *expected);
 
 // Appends every key the record announces to into (which must outlive it).
 template <class Record>
