@@ -1,4 +1,4 @@
-#include "catalogue/catalogueutil.h"
+#include "support/testsupport.h"
 
 #include "catalogue/tillboxoption.h"
 #include "catalogue/tillboxproductoption.h"
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace catalogueutil;
+using namespace testsupport;
 
 namespace {
 
@@ -29,6 +29,7 @@ TEST(TillboxOption, NewOptionIsAnEmptyValueList)
     EXPECT_TRUE(option->hasOptionValues());
     EXPECT_EQ(TillboxOptionValue::create()->optionValueName(),
               Bundle::plugin().localizedString(QStringLiteral("NewOptionValue")));
+    EXPECT_EQ(TillboxProductOption::create()->optionName(), option->optionName());
 }
 
 TEST(TillboxOption, TagDrivesFlagAndKeepsValues)
@@ -54,7 +55,7 @@ TEST(TillboxOption, RoundTripKeepsTagValuesAndExactFloats)
     option.setOptionTypeTag(15);
     option.setOptionValuesArray({makeValue(QStringLiteral("a"), -1.5f, 0.25f), makeValue(QStringLiteral("b"), 0.1f, 3),
                                  makeValue(QString(), 0, 0)});
-    const auto loaded = roundTrip(option);
+    const auto loaded = unarchive<TillboxOption>(KeyedArchiver::archivedData(option));
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->toJson(), option.toJson());
     EXPECT_FALSE(loaded->hasOptionValues());
@@ -64,7 +65,7 @@ TEST(TillboxOption, RoundTripKeepsTagValuesAndExactFloats)
 
 TEST(TillboxOption, MissingKeysLoadAsZeroWithAnEmptyList)
 {
-    const auto loaded = unarchive<TillboxOption>(archiveOf<StoredOption>([](KeyedArchiver &coder) {
+    const auto loaded = unarchive<TillboxOption>(storedArchive<TillboxOption>([](KeyedArchiver &coder) {
         coder.encodeString("OptionName", QStringLiteral("Colour"));
     }));
     ASSERT_TRUE(loaded);

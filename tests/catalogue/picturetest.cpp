@@ -1,17 +1,19 @@
-#include "catalogue/catalogueutil.h"
+#include "support/testsupport.h"
 
 #include "images/picture.h"
+
+#include <QBuffer>
 
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
 
-using namespace catalogueutil;
+using namespace testsupport;
 
 TEST(Picture, JpegHeaderAnswersWithoutDecoding)
 {
-    const Picture picture(encodedImage(640, 480, "jpeg"));
+    const Picture picture(encodedPicture(640, 480, "jpeg"));
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size(), QSize(640, 480));
     EXPECT_FALSE(picture.hasAlphaChannel());
@@ -41,7 +43,7 @@ TEST(Picture, PaletteTransparencyIsFoundInThePixels)
 TEST(Picture, UndecodableBytesMakeANullPicture)
 {
     for (const QByteArray &bytes : {QByteArray(), QByteArray("not a picture at all"),
-                                    encodedImage(16, 16, "jpeg").left(2)}) {
+                                    encodedPicture(16, 16, "jpeg").left(2)}) {
         const Picture picture(bytes);
         EXPECT_TRUE(picture.isNull());
         EXPECT_TRUE(picture.image().isNull());
@@ -51,7 +53,7 @@ TEST(Picture, UndecodableBytesMakeANullPicture)
 
 TEST(Picture, OrientationIsAppliedLikeQtDoes)
 {
-    const QByteArray bytes = encodedImage(64, 48, "jpeg", false, QImageIOHandler::TransformationRotate90);
+    const QByteArray bytes = encodedPicture(64, 48, "jpeg", false, QImageIOHandler::TransformationRotate90);
     const Picture picture(bytes);
     EXPECT_EQ(picture.size(), QSize(48, 64));
     EXPECT_EQ(picture.image().size(), QImage::fromData(bytes).size());
@@ -59,7 +61,7 @@ TEST(Picture, OrientationIsAppliedLikeQtDoes)
 
 TEST(Picture, ConcurrentFirstUseDecodesOnce)
 {
-    const auto picture = std::make_shared<const Picture>(encodedImage(320, 240, "png", true));
+    const auto picture = std::make_shared<const Picture>(encodedPicture(320, 240, "png", true));
     std::vector<qint64> keys(6);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < keys.size(); ++i)

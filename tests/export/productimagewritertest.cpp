@@ -1,4 +1,4 @@
-#include "images/imagetestutil.h"
+#include "support/testsupport.h"
 
 #include "catalogue/tillboxproduct.h"
 #include "host/bundle.h"
@@ -6,7 +6,6 @@
 #include "export/productimagewriter.h"
 #include "images/proportionalscaling.h"
 #include "catalogue/productregistry.h"
-#include "support/testsupport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +13,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using namespace imagetestutil;
+using namespace testsupport;
 
 namespace {
 
@@ -227,18 +226,7 @@ TEST(ProductImageWriter, FailedWritesAreListedAndPathsStillReturned)
         EXPECT_TRUE(failures[i].contains(QDir::toNativeSeparators(paths[i]))) << qPrintable(failures[i]);
 }
 
-class ProductJobTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ProductRegistry::resetForTesting();
-        ProductRegistry::ensureAllProductsTable();
-    }
-    void TearDown() override { ProductRegistry::resetForTesting(); }
-};
-
-TEST_F(ProductJobTest, ProductWithoutPictureDataGetsIconItem)
+TEST(ProductJob, ProductWithoutPictureDataGetsIconItem)
 {
     const QByteArray iconItem = Bundle::plugin().imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray());
     ASSERT_FALSE(iconItem.isEmpty());
@@ -255,7 +243,7 @@ TEST_F(ProductJobTest, ProductWithoutPictureDataGetsIconItem)
     EXPECT_TRUE(j.hasDropShadow);
 }
 
-TEST_F(ProductJobTest, UndecodableBytesAreKeptButExportedAsIconItem)
+TEST(ProductJob, UndecodableBytesAreKeptButExportedAsIconItem)
 {
     auto product = TillboxProduct::create();
     product->setImage(QByteArray("garbage"));

@@ -21,8 +21,6 @@ class ChangeTrackingTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ProductRegistry::resetForTesting();
-        plugin = std::make_shared<TillboxPlugin>();
         plugin->setEditor(&editor);
         QObject::connect(plugin.get(), &RWAbstractPlugin::pluginChanged, [this] { ++hostSignals; });
         notifications = QObject::connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notificationPosted,
@@ -33,12 +31,7 @@ protected:
                                          });
         reset();
     }
-    void TearDown() override
-    {
-        QObject::disconnect(notifications);
-        plugin.reset();
-        ProductRegistry::resetForTesting();
-    }
+    void TearDown() override { QObject::disconnect(notifications); }
 
     void reset()
     {
@@ -78,7 +71,7 @@ protected:
     TillboxGlobalSettings &settings() { return *plugin->globalSettings(); }
 
     RecordingEditor editor;
-    std::shared_ptr<TillboxPlugin> plugin;
+    std::shared_ptr<TillboxPlugin> plugin = std::make_shared<TillboxPlugin>();
     QMetaObject::Connection notifications;
     int broadcastsBefore = 0;
     int hostSignals = 0;

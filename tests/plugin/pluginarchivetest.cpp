@@ -1,4 +1,5 @@
 #include "plugin/recordingeditor.h"
+#include "support/testsupport.h"
 
 #include "archive/keyedarchiver.h"
 #include "catalogue/tillboxproduct.h"
@@ -14,23 +15,9 @@
 
 namespace {
 
-// A stored record that writes only the keys a test gives it, under the class
-// names of the record it stands in for: pages and products written by other
-// versions, or damaged ones.
-template <class Stands>
-struct StoredAs
-{
-    std::function<void(KeyedArchiver &)> write;
-    static QStringList archiveClassNames() { return Stands::archiveClassNames(); }
-    void encodeWithCoder(KeyedArchiver &coder) const { write(coder); }
-};
-using StoredPage = StoredAs<TillboxPlugin>;
+using testsupport::StoredAs;
 using StoredProduct = StoredAs<TillboxProduct>;
-
-QByteArray storedPage(std::function<void(KeyedArchiver &)> write)
-{
-    return KeyedArchiver::archivedData(StoredPage{std::move(write)});
-}
+const auto storedPage = testsupport::storedArchive<TillboxPlugin>;
 
 QString bundleExportVersion()
 {
@@ -50,9 +37,6 @@ StyledText boldText(const QString &text)
 class PluginArchiveTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ProductRegistry::resetForTesting(); }
-    void TearDown() override { ProductRegistry::resetForTesting(); }
-
     // Loading must succeed for these tests; a failure says why.
     static std::shared_ptr<TillboxPlugin> load(const QByteArray &archive)
     {

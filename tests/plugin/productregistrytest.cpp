@@ -1,15 +1,15 @@
-#include "catalogue/catalogueutil.h"
+#include "support/testsupport.h"
 
 #include "catalogue/tillboxproduct.h"
 #include "catalogue/productregistry.h"
 
 #include <gtest/gtest.h>
 
-using namespace catalogueutil;
+using namespace testsupport;
 
 namespace {
 
-class ProductRegistryTest : public RegistryTest
+class ProductRegistryTest : public ::testing::Test
 {
 protected:
     static std::shared_ptr<TillboxProduct> productWithSKU(const QString &sku)

@@ -13,8 +13,6 @@ namespace {
 class CurrencyRefreshTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ProductRegistry::resetForTesting(); }
-    void TearDown() override { ProductRegistry::resetForTesting(); }
     TillboxGlobalSettings &settings() { return *plugin.globalSettings(); }
 
     TillboxPlugin plugin;

@@ -69,7 +69,7 @@ QMap<QString, QString> TestBundle::standardTemplates()
 
 QByteArray archiveOldSettings(const std::function<void(KeyedArchiver &)> &write)
 {
-    return KeyedArchiver::archivedData(OldSettingsRecord{write});
+    return testsupport::storedArchive<TillboxGlobalSettings>(write);
 }
 
 std::shared_ptr<TillboxGlobalSettings> decodeSettings(const QByteArray &archive, const Bundle &bundle)

@@ -35,16 +35,7 @@ private:
     std::unique_ptr<Bundle> m_bundle;
 };
 
-// A settings record as older versions stored it: writes just the entries the
-// test gives, under the settings' class name.
-struct OldSettingsRecord
-{
-    std::function<void(KeyedArchiver &)> write;
-
-    static QStringList archiveClassNames() { return TillboxGlobalSettings::archiveClassNames(); }
-    void encodeWithCoder(KeyedArchiver &coder) const { write(coder); }
-};
-
+// A settings record as older versions stored it: just the entries the test gives.
 QByteArray archiveOldSettings(const std::function<void(KeyedArchiver &)> &write);
 // Decodes the root settings record with the given bundle; fails the test when
 // the archive does not open or decode.

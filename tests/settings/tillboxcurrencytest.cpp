@@ -1,4 +1,5 @@
 #include "settingstestsupport.h"
+#include "support/testsupport.h"
 
 #include "settings/tillboxcurrency.h"
 
@@ -6,26 +7,8 @@
 
 using namespace settingstest;
 
-namespace {
+using testsupport::unarchive;
 
-// A currency entry written by hand, to build partial stored forms.
-struct RawCurrency
-{
-    std::function<void(KeyedArchiver &)> write;
-    static QStringList archiveClassNames() { return TillboxCurrency::archiveClassNames(); }
-    void encodeWithCoder(KeyedArchiver &coder) const { write(coder); }
-};
-
-std::shared_ptr<TillboxCurrency> decodeCurrency(const QByteArray &archive)
-{
-    KeyedUnarchiver coder;
-    EXPECT_TRUE(coder.open(archive));
-    auto currency = coder.decodeRootObject<TillboxCurrency>();
-    EXPECT_FALSE(coder.hasError()) << coder.errorString().toStdString();
-    return currency;
-}
-
-} // namespace
 
 TEST(TillboxCurrency, RoundTripKeepsAllFiveFields)
 {
@@ -39,7 +22,7 @@ TEST(TillboxCurrency, RoundTripKeepsAllFiveFields)
     const QByteArray archive = KeyedArchiver::archivedData(currency);
     EXPECT_EQ(rootObjectKeySet(archive),
               QSet<QString>({"Tag", "Code", "Symbol", "ShownOnLeft", "SpaceBetweenSymbolAndPrice"}));
-    const auto decoded = decodeCurrency(archive);
+    const auto decoded = unarchive<TillboxCurrency>(archive);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->toJson(), currency.toJson());
     EXPECT_EQ(decoded->symbol(), QStringLiteral("₿"));
@@ -47,9 +30,8 @@ TEST(TillboxCurrency, RoundTripKeepsAllFiveFields)
 
 TEST(TillboxCurrency, ReadingStartsFromAnEmptyRecord)
 {
-    const auto decoded = decodeCurrency(KeyedArchiver::archivedData(RawCurrency{[](KeyedArchiver &coder) {
-        coder.encodeString("Code", QStringLiteral("EUR"));
-    }}));
+    const auto decoded = unarchive<TillboxCurrency>(testsupport::storedArchive<TillboxCurrency>(
+        [](KeyedArchiver &coder) { coder.encodeString("Code", QStringLiteral("EUR")); }));
     ASSERT_TRUE(decoded);
     // Tag 0 matches no menu item.
     expectJsonSubset(decoded->toJson(), R"({"tag": 0, "code": "EUR", "symbol": null, "shownOnLeft": false,

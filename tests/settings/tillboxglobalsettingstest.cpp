@@ -1,5 +1,6 @@
 #include "settingstestsupport.h"
 
+#include "settings/shoppertexts.h"
 #include "support/testsupport.h"
 
 #include <QLocale>
@@ -197,6 +198,9 @@ TEST(TillboxGlobalSettings, DefaultTextsMapEachLocalizedTextToItself)
     EXPECT_FALSE(defaults.contains(QStringLiteral("i18nTotal")));
     for (auto it = defaults.cbegin(); it != defaults.cend(); ++it)
         EXPECT_EQ(it.key(), it.value());
+    // Each shopper text has a key of its own.
+    const QStringList keys = ShopperTexts::keys();
+    EXPECT_EQ(QSet<QString>(keys.cbegin(), keys.cend()).size(), ShopperTexts::entries().size());
 }
 
 TEST(TillboxGlobalSettings, SettingTextsMerges)
