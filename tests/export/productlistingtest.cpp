@@ -5,7 +5,7 @@
 #include "catalogue/tillboxproduct.h"
 #include "export/productlisting.h"
 #include "host/exportparameters.h"
-#include "plugin/plugineditor.h"
+#include "plugin/recordingeditor.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxglobalsettings.h"
 
@@ -14,18 +14,6 @@
 using namespace exporttest;
 
 namespace {
-
-class RecordingEditor : public PluginEditor
-{
-public:
-    std::optional<StyledText> headerText() const override { return header; }
-    std::optional<StyledText> footerText() const override { return footer; }
-    void runAlert(const QStringList &alert) override { alerts.append(alert); }
-
-    std::optional<StyledText> header;
-    std::optional<StyledText> footer;
-    QList<QStringList> alerts;
-};
 
 std::shared_ptr<TillboxOption> option(int tag, const QString &name,
                                       const QList<std::tuple<QString, float, float>> &values = {})
@@ -114,9 +102,8 @@ TEST_F(ProductListingTest, EmptyCatalogueIsHeaderFrameAndFooter)
 TEST_F(ProductListingTest, StyledHeaderTypedInTheEditorIsUsedAndStored)
 {
     RecordingEditor editor;
-    editor.header = StyledText("Welcome");
-    editor.footer = StyledText("");
     plugin->setEditor(&editor);
+    editor.header = StyledText("Welcome"); // typed once the editor is open
     EXPECT_EQ(ProductListing(*plugin, bundle.bundle()).contentHTML({}), "<p>Welcome</p>\n<div>\n\n</div>\n");
     EXPECT_EQ(settings().pageHeader(), StyledText("Welcome"));
     plugin->setEditor(nullptr);

@@ -3,7 +3,9 @@
 #include "plugin/plugineditor.h"
 #include "util/styledtext.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -30,6 +32,7 @@ public:
     std::vector<CurrencyRefresh> refreshes;
     std::vector<bool> couponWarnings;
     std::vector<QString> shownDescriptions;
+    QList<QStringList> alerts;
 
     void endEditing() override
     {
@@ -59,6 +62,7 @@ public:
     void redrawProductTable() override { ++tableRedraws; }
     void setCouponWarningVisible(bool visible) override { couponWarnings.push_back(visible); }
     void reloadShopperTexts() override { ++shopperTextReloads; }
+    void runAlert(const QStringList &alert) override { alerts.append(alert); }
 
     // Forgets what was recorded so far (the set-up's own refreshes).
     void clear()
