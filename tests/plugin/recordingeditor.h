@@ -32,7 +32,7 @@ public:
     std::vector<CurrencyRefresh> refreshes;
     std::vector<bool> couponWarnings;
     std::vector<QString> shownDescriptions;
-    QList<QStringList> alerts;
+    std::vector<QStringList> alerts; // title, message, button
 
     void endEditing() override
     {
@@ -62,7 +62,7 @@ public:
     void redrawProductTable() override { ++tableRedraws; }
     void setCouponWarningVisible(bool visible) override { couponWarnings.push_back(visible); }
     void reloadShopperTexts() override { ++shopperTextReloads; }
-    void runAlert(const QStringList &alert) override { alerts.append(alert); }
+    void runAlert(const QStringList &alert) override { alerts.push_back(alert); }
 
     // Forgets what was recorded so far (the set-up's own refreshes).
     void clear()
@@ -71,6 +71,7 @@ public:
         refreshes.clear();
         couponWarnings.clear();
         shownDescriptions.clear();
+        alerts.clear();
     }
     std::optional<bool> lastCouponWarning() const
     {
