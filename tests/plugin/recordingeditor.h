@@ -3,7 +3,6 @@
 #include "plugin/plugineditor.h"
 #include "util/styledtext.h"
 
-#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
