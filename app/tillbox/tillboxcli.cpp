@@ -14,7 +14,10 @@
 #include "images/picture.h"
 #include "host/exportparameters.h"
 #include "host/bundle.h"
+#include "catalogue/tillboxproduct.h"
 #include "plugin/tillboxplugin.h"
+#include "settings/shopcolorcheck.h"
+#include "settings/tillboxglobalsettings.h"
 #include "util/atomicfile.h"
 
 #include <QDir>
@@ -44,6 +47,31 @@ bool isKeyedArchive(const QByteArray &bytes)
 {
     KeyedUnarchiver probe;
     return probe.open(bytes);
+}
+
+// One line per colour pair of the page whose text falls below the contrast
+// that text needs. Styled texts are taken on the page theme's white.
+QStringList contrastWarnings(const TillboxPlugin &plugin)
+{
+    const TillboxGlobalSettings &settings = *plugin.globalSettings();
+    QList<ColorContrastWarning> warnings = ShopColorCheck::settingsWarnings(settings);
+    const Color page(1.0, 1.0, 1.0);
+    const auto addText = [&](bool isHtml, const std::optional<StyledText> &text) {
+        if (!isHtml && text)
+            warnings += ShopColorCheck::styledTextWarnings(*text, page);
+    };
+    addText(settings.useHtmlPageHeader(), settings.pageHeader());
+    addText(settings.useHtmlPageFooter(), settings.pageFooter());
+    for (const auto &product : plugin.products()) {
+        if (product && product->status() != TillboxProduct::StatusHidden)
+            addText(product->useHtmlDescription(), product->styledProductDescription());
+    }
+    QStringList lines;
+    for (const ColorContrastWarning &warning : std::as_const(warnings)) {
+        if (!lines.contains(warning.message()))
+            lines << warning.message();
+    }
+    return lines;
 }
 
 // Takes "--name VALUE" out of args; false when the option has no value.
@@ -275,6 +303,12 @@ int TillboxCli::exportSite(const QStringList &arguments)
     QStringList failures;
     for (const auto &loaded : host.pages()) {
         const SitePage &page = loaded.page;
+        if (!m_quiet) {
+            // The export keeps the author's colours; the author is told.
+            for (const QString &warning : contrastWarnings(*loaded.plugin))
+                m_err << "tillbox: " << page.title << ": warning: " << warning << '\n';
+            m_err.flush();
+        }
         ExportFileSet::Progress progress;
         if (!m_quiet) {
             progress = [this, &page](int done, int total) {
