@@ -177,8 +177,9 @@ TEST_F(StudioTest, ClosingWithChangesDoesWhatTheAnswerSays)
         EXPECT_EQ(window->close(), c.closes);
         EXPECT_EQ(questions, 1);
         EXPECT_EQ(bytesOf(site) != before, c.fileChanges);
-        if (!c.closes)
+        if (!c.closes) {
             EXPECT_TRUE(window->isWindowModified());
+        }
         QTest::qWait(1);
     }
     window = nullptr;
@@ -296,8 +297,9 @@ TEST_F(StudioTest, ExportEqualsTheCommandLineAndCancelReportsOnlyWholeFiles)
     // Each page's own files are whole; the shared folder holds the last
     // page's order mailer, so it is compared in the full export only.
     for (auto it = partial.cbegin(); it != partial.cend(); ++it)
-        if (!it.key().startsWith(QLatin1String("rw_common/")))
+        if (!it.key().startsWith(QLatin1String("rw_common/"))) {
             EXPECT_EQ(it.value(), expected.value(it.key())) << it.key().toStdString();
+        }
     EXPECT_FALSE(partial.contains(QStringLiteral("second/index.html")));
 
     // A picture that cannot be written is named by page and product, and
@@ -360,9 +362,10 @@ TEST_F(StudioTest, EveryControlIsNamedAndTheWindowFitsTheSmallScreen)
     for (QWidget *w : controls) {
         const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w)
             || qobject_cast<QListWidget *>(w) || qobject_cast<QTabWidget *>(w) || qobject_cast<QWebEngineView *>(w);
-        if (control && w->isVisibleTo(window) && w->focusPolicy() != Qt::NoFocus)
+        if (control && w->isVisibleTo(window) && w->focusPolicy() != Qt::NoFocus) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className() << " "
                                                         << qPrintable(w->objectName());
+        }
     }
     // Tab order through the pages panel follows the panel from top to bottom.
     QTest::mouseClick(window->addPageButton(), Qt::LeftButton);
