@@ -7,7 +7,7 @@
 #include "catalogue/tillboxproduct.h"
 #include "archive/keyedarchiver.h"
 #include "archive/plistarray.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "plugin/tillboxplugin.h"
 
 #include <QBuffer>

@@ -9,7 +9,7 @@
 // runs.
 
 #include "images/picture.h"
-#include "images/productimagewriter.h"
+#include "export/productimagewriter.h"
 
 #include <QBuffer>
 #include <QDir>

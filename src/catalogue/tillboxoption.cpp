@@ -2,15 +2,25 @@
 
 #include "archive/keyedarchiver.h"
 #include "host/bundle.h"
-#include "util/jsonvalues.h"
+#include "archive/recordfieldtable.h"
 
 #include <QJsonArray>
 
-namespace {
-constexpr char kName[] = "OptionName";
-constexpr char kTypeTag[] = "OptionTypeTag";
-constexpr char kValues[] = "OptionValuesArray";
-} // namespace
+// Declaration order is archive order.
+const RecordFieldTable &TillboxOption::fieldTable()
+{
+    static const RecordFieldTable table({
+        {"optionName", "OptionName", ValueKind::Object, FIELD_SLOT(TillboxOption, m_optionName)},
+        // Through the setter, so that the flag follows the tag.
+        {"optionTypeTag", "OptionTypeTag", ValueKind::IntNumber, FIELD_SLOT(TillboxOption, m_optionTypeTag), 0,
+         nullptr, LoadRule::Migrated, nullptr, CopyRule::Skip},
+        {"optionValuesArray", "OptionValuesArray", ValueKind::Object,
+         OBJECT_SLOT(TillboxOption, m_optionValuesArray, objectListFieldOps<TillboxOptionValue>())},
+        {"hasOptionValues", nullptr, ValueKind::NotArchived, FIELD_SLOT(TillboxOption, m_hasOptionValues), 0, nullptr,
+         LoadRule::Always, nullptr, CopyRule::Skip},
+    });
+    return table;
+}
 
 std::shared_ptr<TillboxOption> TillboxOption::create()
 {
@@ -23,17 +33,10 @@ std::shared_ptr<TillboxOption> TillboxOption::create()
 
 std::shared_ptr<TillboxOption> TillboxOption::copy() const
 {
-    auto option = create();
-    option->setOptionName(m_optionName);
-    // Through the setter, so the copy's flag follows the tag, not the source's flag.
+    auto option = std::make_shared<TillboxOption>();
+    fieldTable().copyFields(this, option.get());
+    // The copy's flag follows the tag, not the source's flag.
     option->setOptionTypeTag(m_optionTypeTag);
-    ValueList values;
-    values.reserve(m_optionValuesArray.size());
-    for (const auto &value : m_optionValuesArray) {
-        if (value)
-            values.append(value->copy());
-    }
-    option->setOptionValuesArray(values);
     return option;
 }
 
@@ -50,31 +53,18 @@ QStringList TillboxOption::archiveClassNames()
 
 void TillboxOption::encodeWithCoder(KeyedArchiver &coder) const
 {
-    coder.encodeString(kName, m_optionName);
-    coder.encodeIntNumber(kTypeTag, m_optionTypeTag);
-    coder.encodeObjectList(kValues, m_optionValuesArray);
+    fieldTable().encode(coder, this);
 }
 
 std::shared_ptr<TillboxOption> TillboxOption::initWithCoder(KeyedUnarchiver &coder)
 {
     auto option = std::make_shared<TillboxOption>();
-    option->setOptionName(coder.decodeString(kName));
-    option->setOptionTypeTag(coder.decodeInt32(kTypeTag));
-    // A missing list reads as an empty one, so values the author adds later
-    // have a list to go into.
-    option->setOptionValuesArray(coder.decodeObjectList<TillboxOptionValue>(kValues).value_or(ValueList()));
+    fieldTable().decode(coder, option.get());
+    option->setOptionTypeTag(coder.decodeInt32("OptionTypeTag"));
     return option;
 }
 
 QJsonObject TillboxOption::toJson() const
 {
-    QJsonArray values;
-    for (const auto &value : m_optionValuesArray)
-        values.append(value ? QJsonValue(value->toJson()) : QJsonValue(QJsonValue::Null));
-    return {
-        {QStringLiteral("optionName"), JsonValues::fromString(m_optionName)},
-        {QStringLiteral("optionTypeTag"), m_optionTypeTag},
-        {QStringLiteral("optionValuesArray"), values},
-        {QStringLiteral("hasOptionValues"), m_hasOptionValues},
-    };
+    return fieldTable().toJson(this);
 }

@@ -12,6 +12,7 @@
 
 class KeyedArchiver;
 class KeyedUnarchiver;
+class RecordFieldTable;
 
 // One option of a product: an input the shopper fills in (one-line or
 // multi-line text) or a pick from a list of values.
@@ -58,6 +59,8 @@ public:
     QJsonObject toJson() const;
 
 private:
+    static const RecordFieldTable &fieldTable();
+
     QString m_optionName;
     int32_t m_optionTypeTag = 0;
     ValueList m_optionValuesArray;

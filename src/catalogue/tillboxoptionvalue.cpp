@@ -2,13 +2,20 @@
 
 #include "archive/keyedarchiver.h"
 #include "host/bundle.h"
-#include "util/jsonvalues.h"
+#include "archive/recordfieldtable.h"
 
-namespace {
-constexpr char kName[] = "OptionValueName";
-constexpr char kPrice[] = "OptionValuePrice";
-constexpr char kWeight[] = "OptionValueWeight";
-} // namespace
+// Declaration order is archive order.
+const RecordFieldTable &TillboxOptionValue::fieldTable()
+{
+    static const RecordFieldTable table({
+        {"optionValueName", "OptionValueName", ValueKind::Object, FIELD_SLOT(TillboxOptionValue, m_optionValueName)},
+        {"optionValuePrice", "OptionValuePrice", ValueKind::FloatNumber,
+         FIELD_SLOT(TillboxOptionValue, m_optionValuePrice)},
+        {"optionValueWeight", "OptionValueWeight", ValueKind::FloatNumber,
+         FIELD_SLOT(TillboxOptionValue, m_optionValueWeight)},
+    });
+    return table;
+}
 
 std::shared_ptr<TillboxOptionValue> TillboxOptionValue::create()
 {
@@ -19,10 +26,8 @@ std::shared_ptr<TillboxOptionValue> TillboxOptionValue::create()
 
 std::shared_ptr<TillboxOptionValue> TillboxOptionValue::copy() const
 {
-    auto value = create();
-    value->setOptionValueName(m_optionValueName);
-    value->setOptionValuePrice(m_optionValuePrice);
-    value->setOptionValueWeight(m_optionValueWeight);
+    auto value = std::make_shared<TillboxOptionValue>();
+    fieldTable().copyFields(this, value.get());
     return value;
 }
 
@@ -33,25 +38,17 @@ QStringList TillboxOptionValue::archiveClassNames()
 
 void TillboxOptionValue::encodeWithCoder(KeyedArchiver &coder) const
 {
-    coder.encodeString(kName, m_optionValueName);
-    coder.encodeFloatNumber(kPrice, m_optionValuePrice);
-    coder.encodeFloatNumber(kWeight, m_optionValueWeight);
+    fieldTable().encode(coder, this);
 }
 
 std::shared_ptr<TillboxOptionValue> TillboxOptionValue::initWithCoder(KeyedUnarchiver &coder)
 {
     auto value = std::make_shared<TillboxOptionValue>();
-    value->setOptionValueName(coder.decodeString(kName));
-    value->setOptionValuePrice(coder.decodeFloat(kPrice));
-    value->setOptionValueWeight(coder.decodeFloat(kWeight));
+    fieldTable().decode(coder, value.get());
     return value;
 }
 
 QJsonObject TillboxOptionValue::toJson() const
 {
-    return {
-        {QStringLiteral("optionValueName"), JsonValues::fromString(m_optionValueName)},
-        {QStringLiteral("optionValuePrice"), JsonValues::fromFloat(m_optionValuePrice)},
-        {QStringLiteral("optionValueWeight"), JsonValues::fromFloat(m_optionValueWeight)},
-    };
+    return fieldTable().toJson(this);
 }

@@ -8,6 +8,7 @@
 
 class KeyedArchiver;
 class KeyedUnarchiver;
+class RecordFieldTable;
 
 // One value of a list option: its text and what picking it adds to the
 // product's price and weight.
@@ -37,6 +38,8 @@ public:
     QJsonObject toJson() const;
 
 private:
+    static const RecordFieldTable &fieldTable();
+
     QString m_optionValueName;
     float m_optionValuePrice = 0;
     float m_optionValueWeight = 0;

@@ -4,9 +4,10 @@
 
 #include "archive/keyedarchiver.h"
 #include "catalogue/tillboxproductoption.h"
+#include "images/imagenormalizer.h"
 #include "host/bundle.h"
-#include "plugin/productregistry.h"
-#include "util/jsonvalues.h"
+#include "catalogue/productregistry.h"
+#include "archive/recordfieldtable.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -19,43 +20,9 @@
 
 namespace {
 
-// Archive keys, in the order they are written.
-namespace Key {
-constexpr char ProductID[] = "ProductID";
-constexpr char IconName[] = "IconName";
-constexpr char IconWidth[] = "IconWidth";
-constexpr char IconHeight[] = "IconHeight";
-constexpr char Image[] = "Image";
-constexpr char ImageName[] = "ImageName";
-constexpr char HasDropShadow[] = "HasDropShadow";
-constexpr char Name[] = "Name";
-constexpr char SKU[] = "SKU";
-constexpr char UseHtmlDescription[] = "UseHtmlDescription";
-constexpr char StyledDescription[] = "StyledDescription";
-constexpr char HtmlProductDescription[] = "HtmlProductDescription";
-constexpr char OptionsArray[] = "OptionsArray";
-constexpr char Price[] = "Price";
-constexpr char HasSpecialPrice[] = "HasSpecialPrice";
-constexpr char SpecialPrice[] = "SpecialPrice";
-constexpr char TaxRate[] = "TaxRate";
-constexpr char HasShipping[] = "HasShipping";
-constexpr char Shipping[] = "Shipping";
-constexpr char AdditionalItemShipping[] = "AdditionalItemShipping";
-constexpr char HasCouponCode[] = "HasCouponCode";
-constexpr char CouponCode[] = "CouponCode";
-constexpr char CouponDescription[] = "CouponDescription";
-constexpr char CouponValue[] = "CouponValue";
-constexpr char CouponType[] = "CouponType";
-constexpr char CouponStart[] = "CouponStart";
-constexpr char CouponEnd[] = "CouponEnd";
-constexpr char PurchaseLimit[] = "PurchaseLimit";
-constexpr char Status[] = "Status";
-constexpr char Weight[] = "Weight";
-
 // Read only: the forms older pages stored.
-constexpr char Icon[] = "Icon";
-constexpr char Description[] = "Description";
-} // namespace Key
+constexpr char kLegacyIcon[] = "Icon";
+constexpr char kLegacyDescription[] = "Description";
 
 // The two option sets of older pages, numbered 1 and 2.
 struct LegacyOptionSetKeys
@@ -72,24 +39,6 @@ constexpr LegacyOptionSetKeys kLegacySets[2] = {
 };
 
 constexpr qint64 kDefaultCouponDuration = 5184000; // 60 days, in seconds
-
-// Qt finds a null QString equal to "", and a null byte array equal to an
-// empty one; records keep that difference.
-bool sameValue(const QString &a, const QString &b)
-{
-    return a.isNull() == b.isNull() && a == b;
-}
-bool sameValue(const QByteArray &a, const QByteArray &b)
-{
-    if (a.isNull() != b.isNull() || a.size() != b.size())
-        return false;
-    return a.constData() == b.constData() || a == b;
-}
-template <class T>
-bool sameValue(const T &a, const T &b)
-{
-    return a == b;
-}
 
 // One "_" for each character (code point, not UTF-16 unit) that is not a
 // letter, mark or digit; runs are not collapsed.
@@ -110,6 +59,77 @@ std::shared_ptr<const Picture> pictureFromData(const QByteArray &bytes)
 
 } // namespace
 
+#define PRODUCT_SLOT(member) FIELD_SLOT(TillboxProduct, member)
+
+namespace {
+
+RecordField withLoad(LoadRule load, RecordField row, const char *guard = nullptr)
+{
+    row.load = load;
+    row.guard = guard;
+    return row;
+}
+RecordField notCopied(RecordField row)
+{
+    row.copy = CopyRule::Skip;
+    return row;
+}
+
+} // namespace
+
+// Declaration order is archive order. Migrated rows go through the setters in
+// initWithCoder() (the registry, clamping, the picture, older forms).
+const RecordFieldTable &TillboxProduct::fieldTable()
+{
+    using K = ValueKind;
+    using L = LoadRule;
+    static const RecordFieldTable table({
+        // The ID and the SKU are the registry's: a copy gets its own.
+        notCopied(withLoad(L::Migrated, {"productID", "ProductID", K::IntNumber, PRODUCT_SLOT(m_productID)})),
+        withLoad(L::Migrated, {"iconName", "IconName", K::Object, PRODUCT_SLOT(m_iconName)}),
+        withLoad(L::Migrated, {"iconWidth", "IconWidth", K::IntNumber, PRODUCT_SLOT(m_iconWidth)}),
+        {"iconHeight", "IconHeight", K::IntNumber, PRODUCT_SLOT(m_iconHeight)},
+        withLoad(L::Migrated, {"image", "Image", K::Object, PRODUCT_SLOT(m_image)}),
+        withLoad(L::InGroup, {"imageName", "ImageName", K::Object, PRODUCT_SLOT(m_imageName)}, "Image"),
+        {"hasDropShadow", "HasDropShadow", K::BoolNumber, PRODUCT_SLOT(m_hasDropShadow)},
+        {"name", "Name", K::Object, PRODUCT_SLOT(m_name)},
+        notCopied(withLoad(L::Migrated, {"SKU", "SKU", K::Object, PRODUCT_SLOT(m_SKU)})),
+        {"useHtmlDescription", "UseHtmlDescription", K::BoolNumber, PRODUCT_SLOT(m_useHtmlDescription)},
+        withLoad(L::IfPresent,
+                 {"styledProductDescription", "StyledDescription", K::Object, PRODUCT_SLOT(m_styledProductDescription)}),
+        {"htmlProductDescription", "HtmlProductDescription", K::Object, PRODUCT_SLOT(m_htmlProductDescription)},
+        withLoad(L::IfPresent, {"optionsArray", "OptionsArray", K::Object,
+                                OBJECT_SLOT(TillboxProduct, m_optionsArray, objectListFieldOps<TillboxOption>())}),
+        {"price", "Price", K::FloatNumber, PRODUCT_SLOT(m_price)},
+        {"hasSpecialPrice", "HasSpecialPrice", K::BoolNumber, PRODUCT_SLOT(m_hasSpecialPrice)},
+        {"specialPrice", "SpecialPrice", K::FloatNumber, PRODUCT_SLOT(m_specialPrice)},
+        {"taxRate", "TaxRate", K::FloatNumber, PRODUCT_SLOT(m_taxRate)},
+        // Pages from before shipping was per product stay without it.
+        withLoad(L::IfPresent, {"hasShipping", "HasShipping", K::BoolNumber, PRODUCT_SLOT(m_hasShipping)}),
+        {"shipping", "Shipping", K::FloatNumber, PRODUCT_SLOT(m_shipping)},
+        {"additionalItemShipping", "AdditionalItemShipping", K::FloatNumber, PRODUCT_SLOT(m_additionalItemShipping)},
+        // The coupon keys came as one group; pages from before it have no coupon.
+        withLoad(L::InGroup, {"hasCouponCode", "HasCouponCode", K::BoolNumber, PRODUCT_SLOT(m_hasCouponCode)},
+                 "HasCouponCode"),
+        withLoad(L::InGroup, {"couponCode", "CouponCode", K::Object, PRODUCT_SLOT(m_couponCode)}, "HasCouponCode"),
+        withLoad(L::InGroup, {"couponDescription", "CouponDescription", K::Object, PRODUCT_SLOT(m_couponDescription)},
+                 "HasCouponCode"),
+        withLoad(L::InGroup, {"couponValue", "CouponValue", K::FloatNumber, PRODUCT_SLOT(m_couponValue)},
+                 "HasCouponCode"),
+        // Stored pages hold the coupon type as a real; it is read back truncated.
+        withLoad(L::InGroup, {"couponType", "CouponType", K::FloatNumber, PRODUCT_SLOT(m_couponType)},
+                 "HasCouponCode"),
+        withLoad(L::InGroup, {"couponStart", "CouponStart", K::Object, PRODUCT_SLOT(m_couponStart)}, "HasCouponCode"),
+        withLoad(L::InGroup, {"couponEnd", "CouponEnd", K::Object, PRODUCT_SLOT(m_couponEnd)}, "HasCouponCode"),
+        {"purchaseLimit", "PurchaseLimit", K::IntNumber, PRODUCT_SLOT(m_purchaseLimit)},
+        {"status", "Status", K::IntNumber, PRODUCT_SLOT(m_status)},
+        {"weight", "Weight", K::FloatNumber, PRODUCT_SLOT(m_weight)},
+    });
+    return table;
+}
+
+#undef PRODUCT_SLOT
+
 TillboxProduct::TillboxProduct(Passkey)
 {
 }
@@ -117,12 +137,11 @@ TillboxProduct::TillboxProduct(Passkey)
 TillboxProduct::~TillboxProduct() = default;
 
 template <class T>
-void TillboxProduct::assign(T &field, const T &value, const char *key)
+void TillboxProduct::assign(T &member, const T &value)
 {
-    if (sameValue(field, value))
+    if (!storeFieldValue(member, value))
         return;
-    field = value;
-    Q_EMIT valueChanged(QString::fromLatin1(key));
+    Q_EMIT valueChanged(fieldTable().byStorage(this, &member).changeKey());
 }
 
 std::shared_ptr<TillboxProduct> TillboxProduct::create()
@@ -152,41 +171,19 @@ std::shared_ptr<TillboxProduct> TillboxProduct::create()
 std::shared_ptr<TillboxProduct> TillboxProduct::copy() const
 {
     auto product = create();
-    product->setIconName(m_iconName);
-    product->setIconWidth(m_iconWidth);
-    product->setIconHeight(m_iconHeight);
-    product->setImage(m_image);
-    product->setImageName(m_imageName);
-    product->setHasDropShadow(m_hasDropShadow);
-    product->setName(m_name);
+    fieldTable().copyFields(this, product.get());
+    product->m_icon = m_icon;
     product->setSKU(m_SKU);
-    product->setUseHtmlDescription(m_useHtmlDescription);
-    product->setStyledProductDescription(m_styledProductDescription);
-    product->setHtmlProductDescription(m_htmlProductDescription);
-    OptionList options;
-    options.reserve(m_optionsArray.size());
-    for (const auto &option : m_optionsArray) {
-        if (option)
-            options.append(option->copy());
-    }
-    product->setOptionsArray(options);
-    product->setPrice(m_price);
-    product->setHasSpecialPrice(m_hasSpecialPrice);
-    product->setSpecialPrice(m_specialPrice);
-    product->setTaxRate(m_taxRate);
-    product->setHasShipping(m_hasShipping);
-    product->setShipping(m_shipping);
-    product->setAdditionalItemShipping(m_additionalItemShipping);
-    product->setHasCouponCode(m_hasCouponCode);
-    product->setCouponCode(m_couponCode);
-    product->setCouponDescription(m_couponDescription);
-    product->setCouponValue(m_couponValue);
-    product->setCouponType(m_couponType);
-    product->setCouponStart(m_couponStart);
-    product->setCouponEnd(m_couponEnd);
-    product->setPurchaseLimit(m_purchaseLimit);
-    product->setStatus(m_status);
-    product->setWeight(m_weight);
+    return product;
+}
+
+std::shared_ptr<TillboxProduct> TillboxProduct::snapshot() const
+{
+    auto product = std::make_shared<TillboxProduct>(Passkey());
+    fieldTable().copyFields(this, product.get());
+    product->m_icon = m_icon;
+    product->m_productID = m_productID;
+    product->m_SKU = m_SKU;
     return product;
 }
 
@@ -197,105 +194,35 @@ QStringList TillboxProduct::archiveClassNames()
 
 void TillboxProduct::encodeWithCoder(KeyedArchiver &coder) const
 {
-    coder.encodeIntNumber(Key::ProductID, m_productID);
-    coder.encodeString(Key::IconName, m_iconName);
-    coder.encodeIntNumber(Key::IconWidth, m_iconWidth);
-    coder.encodeIntNumber(Key::IconHeight, m_iconHeight);
-    coder.encodeData(Key::Image, m_image);
-    coder.encodeString(Key::ImageName, m_imageName);
-    coder.encodeBoolNumber(Key::HasDropShadow, m_hasDropShadow);
-    coder.encodeString(Key::Name, m_name);
-    coder.encodeString(Key::SKU, m_SKU);
-    coder.encodeBoolNumber(Key::UseHtmlDescription, m_useHtmlDescription);
-    coder.encodeStyledText(Key::StyledDescription, m_styledProductDescription);
-    coder.encodeString(Key::HtmlProductDescription, m_htmlProductDescription);
-    coder.encodeObjectList(Key::OptionsArray, m_optionsArray);
-    coder.encodeFloatNumber(Key::Price, m_price);
-    coder.encodeBoolNumber(Key::HasSpecialPrice, m_hasSpecialPrice);
-    coder.encodeFloatNumber(Key::SpecialPrice, m_specialPrice);
-    coder.encodeFloatNumber(Key::TaxRate, m_taxRate);
-    coder.encodeBoolNumber(Key::HasShipping, m_hasShipping);
-    coder.encodeFloatNumber(Key::Shipping, m_shipping);
-    coder.encodeFloatNumber(Key::AdditionalItemShipping, m_additionalItemShipping);
-    coder.encodeBoolNumber(Key::HasCouponCode, m_hasCouponCode);
-    coder.encodeString(Key::CouponCode, m_couponCode);
-    coder.encodeString(Key::CouponDescription, m_couponDescription);
-    coder.encodeFloatNumber(Key::CouponValue, m_couponValue);
-    // Stored pages hold the coupon type as a real; it is read back truncated.
-    coder.encodeFloatNumber(Key::CouponType, static_cast<float>(m_couponType));
-    coder.encodeDate(Key::CouponStart, m_couponStart);
-    coder.encodeDate(Key::CouponEnd, m_couponEnd);
-    coder.encodeIntNumber(Key::PurchaseLimit, m_purchaseLimit);
-    coder.encodeIntNumber(Key::Status, m_status);
-    coder.encodeFloatNumber(Key::Weight, m_weight);
+    fieldTable().encode(coder, this);
 }
 
 std::shared_ptr<TillboxProduct> TillboxProduct::initWithCoder(KeyedUnarchiver &coder)
 {
     auto product = std::make_shared<TillboxProduct>(Passkey());
     TillboxProduct &p = *product;
+    fieldTable().decode(coder, product.get());
 
-    p.setProductID(ProductRegistry::productIDwithProposedID(coder.decodeInt32(Key::ProductID)));
-
-    // Width and height first: the picture set below derives the height again.
-    p.setIconName(coder.decodeString(Key::IconName));
-    p.setIconWidth(coder.decodeInt32(Key::IconWidth));
-    p.setIconHeight(coder.decodeInt32(Key::IconHeight));
-
-    if (coder.containsValueForKey(Key::Image)) {
-        p.setImage(coder.decodeData(Key::Image));
-        p.setImageName(coder.decodeString(Key::ImageName));
+    p.setProductID(ProductRegistry::productIDwithProposedID(coder.decodeInt32("ProductID")));
+    p.setIconName(coder.decodeString("IconName"));
+    p.setIconWidth(coder.decodeInt32("IconWidth"));
+    // The picture derives the height from the width set above.
+    if (coder.containsValueForKey("Image")) {
+        p.setImage(coder.decodeData("Image"));
     } else {
         // The oldest pages stored the picture object itself.
-        p.setIcon(pictureFromData(coder.decodeImageData(Key::Icon)));
+        p.setIcon(pictureFromData(coder.decodeImageData(kLegacyIcon)));
         p.compressImageFromRaw();
     }
+    p.setSKU(coder.decodeString("SKU"));
 
-    p.setHasDropShadow(coder.decodeBool(Key::HasDropShadow));
-    p.setName(coder.decodeString(Key::Name));
-    p.setSKU(coder.decodeString(Key::SKU));
-
-    if (coder.containsValueForKey(Key::Description)) {
-        const QString plain = coder.decodeString(Key::Description);
+    if (!coder.containsValueForKey("StyledDescription") && coder.containsValueForKey(kLegacyDescription)) {
+        const QString plain = coder.decodeString(kLegacyDescription);
         if (!plain.isNull())
             p.setStyledProductDescription(StyledText(plain));
     }
-    if (coder.containsValueForKey(Key::StyledDescription))
-        p.setStyledProductDescription(coder.decodeStyledText(Key::StyledDescription));
-    p.setUseHtmlDescription(coder.decodeBool(Key::UseHtmlDescription));
-    p.setHtmlProductDescription(coder.decodeString(Key::HtmlProductDescription));
-
-    if (coder.containsValueForKey(Key::OptionsArray)) {
-        // A missing list reads as an empty one, so the editor has a list to add to.
-        p.setOptionsArray(coder.decodeObjectList<TillboxOption>(Key::OptionsArray).value_or(OptionList()));
-    } else {
-        p.setOptionsArray({});
+    if (!coder.containsValueForKey("OptionsArray"))
         p.loadLegacyOptions(coder);
-    }
-
-    p.setPrice(coder.decodeFloat(Key::Price));
-    p.setHasSpecialPrice(coder.decodeBool(Key::HasSpecialPrice));
-    p.setSpecialPrice(coder.decodeFloat(Key::SpecialPrice));
-    p.setTaxRate(coder.decodeFloat(Key::TaxRate));
-    // Pages from before shipping was per product stay without it.
-    if (coder.containsValueForKey(Key::HasShipping))
-        p.setHasShipping(coder.decodeBool(Key::HasShipping));
-    p.setShipping(coder.decodeFloat(Key::Shipping));
-    p.setAdditionalItemShipping(coder.decodeFloat(Key::AdditionalItemShipping));
-    p.setPurchaseLimit(coder.decodeInt32(Key::PurchaseLimit));
-    p.setStatus(coder.decodeInt32(Key::Status));
-    p.setWeight(coder.decodeFloat(Key::Weight));
-
-    // The coupon keys came as one group; pages from before it have no coupon.
-    if (!coder.containsValueForKey(Key::HasCouponCode))
-        return product;
-    p.setHasCouponCode(coder.decodeBool(Key::HasCouponCode));
-    p.setCouponCode(coder.decodeString(Key::CouponCode));
-    p.setCouponDescription(coder.decodeString(Key::CouponDescription));
-    p.setCouponValue(coder.decodeFloat(Key::CouponValue));
-    p.setCouponType(coder.decodeInt32(Key::CouponType));
-    p.setCouponStart(coder.decodeDate(Key::CouponStart));
-    p.setCouponEnd(coder.decodeDate(Key::CouponEnd));
     return product;
 }
 
@@ -360,65 +287,35 @@ void TillboxProduct::loadLegacyOptions(KeyedUnarchiver &coder)
 
 QJsonObject TillboxProduct::toJson() const
 {
-    QJsonArray options;
-    for (const auto &option : m_optionsArray)
-        options.append(option ? QJsonValue(option->toJson()) : QJsonValue(QJsonValue::Null));
-    const QJsonValue icon = m_icon ? QJsonValue(QJsonArray{m_icon->width(), m_icon->height()})
-                                   : QJsonValue(QJsonValue::Null);
-    return {
-        {QStringLiteral("productID"), m_productID},
-        {QStringLiteral("icon"), icon},
-        {QStringLiteral("iconName"), JsonValues::fromString(m_iconName)},
-        {QStringLiteral("iconWidth"), m_iconWidth},
-        {QStringLiteral("iconHeight"), m_iconHeight},
-        {QStringLiteral("image"), JsonValues::fromData(m_image)},
-        {QStringLiteral("imageName"), JsonValues::fromString(m_imageName)},
-        {QStringLiteral("hasDropShadow"), m_hasDropShadow},
-        {QStringLiteral("name"), JsonValues::fromString(m_name)},
-        {QStringLiteral("SKU"), JsonValues::fromString(m_SKU)},
-        {QStringLiteral("useHtmlDescription"), m_useHtmlDescription},
-        {QStringLiteral("styledProductDescription"), JsonValues::fromStyledText(m_styledProductDescription)},
-        {QStringLiteral("htmlProductDescription"), JsonValues::fromString(m_htmlProductDescription)},
-        {QStringLiteral("optionsArray"), options},
-        {QStringLiteral("price"), JsonValues::fromFloat(m_price)},
-        {QStringLiteral("hasSpecialPrice"), m_hasSpecialPrice},
-        {QStringLiteral("specialPrice"), JsonValues::fromFloat(m_specialPrice)},
-        {QStringLiteral("taxRate"), JsonValues::fromFloat(m_taxRate)},
-        {QStringLiteral("hasShipping"), m_hasShipping},
-        {QStringLiteral("shipping"), JsonValues::fromFloat(m_shipping)},
-        {QStringLiteral("additionalItemShipping"), JsonValues::fromFloat(m_additionalItemShipping)},
-        {QStringLiteral("hasCouponCode"), m_hasCouponCode},
-        {QStringLiteral("couponCode"), JsonValues::fromString(m_couponCode)},
-        {QStringLiteral("couponDescription"), JsonValues::fromString(m_couponDescription)},
-        {QStringLiteral("couponValue"), JsonValues::fromFloat(m_couponValue)},
-        {QStringLiteral("couponType"), m_couponType},
-        {QStringLiteral("couponStart"), JsonValues::fromDate(m_couponStart)},
-        {QStringLiteral("couponEnd"), JsonValues::fromDate(m_couponEnd)},
-        {QStringLiteral("purchaseLimit"), m_purchaseLimit},
-        {QStringLiteral("status"), m_status},
-        {QStringLiteral("weight"), JsonValues::fromFloat(m_weight)},
-    };
+    QJsonObject json = fieldTable().toJson(this);
+    // The decoded picture is derived from the stored bytes; only its size is shown.
+    json.insert(QStringLiteral("icon"), m_icon ? QJsonValue(QJsonArray{m_icon->width(), m_icon->height()})
+                                               : QJsonValue(QJsonValue::Null));
+    return json;
 }
 
 void TillboxProduct::setProductID(int32_t productID)
 {
-    assign(m_productID, productID, "productID");
+    assign(m_productID, productID);
 }
 
 void TillboxProduct::setIcon(const std::shared_ptr<const Picture> &icon)
 {
-    assign(m_icon, icon, "icon");
+    if (m_icon != icon) {
+        m_icon = icon;
+        Q_EMIT valueChanged(QStringLiteral("icon"));
+    }
     setIconWidth(m_iconWidth);
 }
 
 void TillboxProduct::setIconName(const QString &iconName)
 {
-    assign(m_iconName, sanitisedIconName(iconName), "iconName");
+    assign(m_iconName, sanitisedIconName(iconName));
 }
 
 void TillboxProduct::setIconWidth(int32_t iconWidth)
 {
-    assign(m_iconWidth, std::clamp(iconWidth, TBXMinIconSize, TBXMaxIconSize), "iconWidth");
+    assign(m_iconWidth, std::clamp(iconWidth, TBXMinIconSize, TBXMaxIconSize));
     if (!m_icon || m_icon->width() <= 0)
         return;
     // Multiplying first keeps whole results exact (64 x 480 / 640 is 48, not 47.99...).
@@ -428,20 +325,20 @@ void TillboxProduct::setIconWidth(int32_t iconWidth)
 
 void TillboxProduct::setIconHeight(int32_t iconHeight)
 {
-    assign(m_iconHeight, iconHeight, "iconHeight");
+    assign(m_iconHeight, iconHeight);
 }
 
 void TillboxProduct::setImage(const QByteArray &image)
 {
     // The picture is always rebuilt, even for the same bytes: setIcon() may
     // have put another picture in place since.
-    assign(m_image, image, "image");
+    assign(m_image, image);
     setIcon(pictureFromData(m_image));
 }
 
 void TillboxProduct::setImageName(const QString &imageName)
 {
-    assign(m_imageName, imageName, "imageName");
+    assign(m_imageName, imageName);
 }
 
 void TillboxProduct::compressImageFromRaw()
@@ -470,17 +367,17 @@ void TillboxProduct::compressImageFromRaw()
 
 void TillboxProduct::setHasDropShadow(bool hasDropShadow)
 {
-    assign(m_hasDropShadow, hasDropShadow, "hasDropShadow");
+    assign(m_hasDropShadow, hasDropShadow);
 }
 
 void TillboxProduct::setName(const QString &name)
 {
-    assign(m_name, name, "name");
+    assign(m_name, name);
 }
 
 void TillboxProduct::setSKU(const QString &SKU)
 {
-    if (sameValue(m_SKU, SKU))
+    if (sameFieldValue(m_SKU, SKU))
         return;
     ProductRegistry::handleChangeForProduct(shared_from_this(), m_SKU, SKU);
     m_SKU = SKU;
@@ -489,105 +386,124 @@ void TillboxProduct::setSKU(const QString &SKU)
 
 void TillboxProduct::setUseHtmlDescription(bool useHtmlDescription)
 {
-    assign(m_useHtmlDescription, useHtmlDescription, "useHtmlDescription");
+    assign(m_useHtmlDescription, useHtmlDescription);
 }
 
 void TillboxProduct::setStyledProductDescription(const std::optional<StyledText> &description)
 {
-    assign(m_styledProductDescription, description, "styledProductDescription");
+    assign(m_styledProductDescription, description);
 }
 
 void TillboxProduct::setHtmlProductDescription(const QString &description)
 {
-    assign(m_htmlProductDescription, description, "htmlProductDescription");
+    assign(m_htmlProductDescription, description);
 }
 
 void TillboxProduct::setOptionsArray(const OptionList &options)
 {
-    assign(m_optionsArray, options, "optionsArray");
+    assign(m_optionsArray, options);
 }
 
 void TillboxProduct::setPrice(float price)
 {
-    assign(m_price, price, "price");
+    assign(m_price, price);
 }
 
 void TillboxProduct::setHasSpecialPrice(bool hasSpecialPrice)
 {
-    assign(m_hasSpecialPrice, hasSpecialPrice, "hasSpecialPrice");
+    assign(m_hasSpecialPrice, hasSpecialPrice);
 }
 
 void TillboxProduct::setSpecialPrice(float specialPrice)
 {
-    assign(m_specialPrice, specialPrice, "specialPrice");
+    assign(m_specialPrice, specialPrice);
 }
 
 void TillboxProduct::setTaxRate(float taxRate)
 {
-    assign(m_taxRate, taxRate, "taxRate");
+    assign(m_taxRate, taxRate);
 }
 
 void TillboxProduct::setHasShipping(bool hasShipping)
 {
-    assign(m_hasShipping, hasShipping, "hasShipping");
+    assign(m_hasShipping, hasShipping);
 }
 
 void TillboxProduct::setShipping(float shipping)
 {
-    assign(m_shipping, shipping, "shipping");
+    assign(m_shipping, shipping);
 }
 
 void TillboxProduct::setAdditionalItemShipping(float shipping)
 {
-    assign(m_additionalItemShipping, shipping, "additionalItemShipping");
+    assign(m_additionalItemShipping, shipping);
 }
 
 void TillboxProduct::setHasCouponCode(bool hasCouponCode)
 {
-    assign(m_hasCouponCode, hasCouponCode, "hasCouponCode");
+    assign(m_hasCouponCode, hasCouponCode);
 }
 
 void TillboxProduct::setCouponCode(const QString &couponCode)
 {
-    assign(m_couponCode, couponCode, "couponCode");
+    assign(m_couponCode, couponCode);
 }
 
 void TillboxProduct::setCouponDescription(const QString &couponDescription)
 {
-    assign(m_couponDescription, couponDescription, "couponDescription");
+    assign(m_couponDescription, couponDescription);
 }
 
 void TillboxProduct::setCouponValue(float couponValue)
 {
-    assign(m_couponValue, couponValue, "couponValue");
+    assign(m_couponValue, couponValue);
 }
 
 void TillboxProduct::setCouponType(int32_t couponType)
 {
-    assign(m_couponType, couponType, "couponType");
+    assign(m_couponType, couponType);
 }
 
 void TillboxProduct::setCouponStart(const std::optional<QDateTime> &couponStart)
 {
-    assign(m_couponStart, couponStart, "couponStart");
+    assign(m_couponStart, couponStart);
 }
 
 void TillboxProduct::setCouponEnd(const std::optional<QDateTime> &couponEnd)
 {
-    assign(m_couponEnd, couponEnd, "couponEnd");
+    assign(m_couponEnd, couponEnd);
 }
 
 void TillboxProduct::setPurchaseLimit(int32_t purchaseLimit)
 {
-    assign(m_purchaseLimit, purchaseLimit, "purchaseLimit");
+    assign(m_purchaseLimit, purchaseLimit);
 }
 
 void TillboxProduct::setStatus(int32_t status)
 {
-    assign(m_status, status, "status");
+    assign(m_status, status);
 }
 
 void TillboxProduct::setWeight(float weight)
 {
-    assign(m_weight, weight, "weight");
+    assign(m_weight, weight);
+}
+
+int32_t TillboxProduct::normaliseImages(const QList<std::shared_ptr<TillboxProduct>> &products, int threshold)
+{
+    int32_t replaced = 0;
+    for (const std::shared_ptr<TillboxProduct> &product : products) {
+        if (!product)
+            continue;
+        const std::shared_ptr<const Picture> icon = product->icon();
+        if (!icon)
+            continue;
+        const std::shared_ptr<const Picture> normalized = ImageNormalizer::normalizeImage(icon, threshold, false);
+        if (normalized == icon)
+            continue;
+        product->setIcon(normalized);
+        product->compressImageFromRaw();
+        ++replaced;
+    }
+    return replaced;
 }

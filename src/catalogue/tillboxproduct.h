@@ -18,6 +18,7 @@
 
 class KeyedArchiver;
 class KeyedUnarchiver;
+class RecordFieldTable;
 
 // Bounds of a product's thumbnail width, in pixels.
 inline constexpr int32_t TBXMinIconSize = 16;
@@ -63,6 +64,16 @@ public:
     // A deep copy under a fresh ID; options and values are copied, not shared.
     // The copy takes over the registry entry of the SKU.
     std::shared_ptr<TillboxProduct> copy() const;
+    // An unregistered copy with the same ID and SKU, for reading elsewhere
+    // (an export of a page on another thread) while the original is edited.
+    std::shared_ptr<TillboxProduct> snapshot() const;
+
+    // Normalises every product's picture without shadow, in list order. Each
+    // product whose picture was replaced gets it through setIcon() and is
+    // re-encoded with compressImageFromRaw(). Products without a picture are
+    // skipped. Returns how many were replaced; sending the change broadcast is
+    // the caller's part.
+    static int32_t normaliseImages(const QList<std::shared_ptr<TillboxProduct>> &products, int threshold);
 
     static QStringList archiveClassNames();
     void encodeWithCoder(KeyedArchiver &coder) const;
@@ -175,8 +186,9 @@ Q_SIGNALS:
     void valueChanged(const QString &key);
 
 private:
+    static const RecordFieldTable &fieldTable();
     template <class T>
-    void assign(T &field, const T &value, const char *key);
+    void assign(T &member, const T &value);
     void loadLegacyOptions(KeyedUnarchiver &coder);
 
     // Loading starts from these: zero, false or absent. create() sets the

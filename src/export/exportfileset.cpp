@@ -2,10 +2,11 @@
 
 #include "catalogue/tillboxproduct.h"
 #include "export/cartheader.h"
+#include "export/exportsource.h"
+#include "prices/priceformatting.h"
 #include "host/bundle.h"
 #include "host/exportparameters.h"
-#include "images/productimagewriter.h"
-#include "plugin/tillboxplugin.h"
+#include "export/productimagewriter.h"
 #include "settings/tillboxglobalsettings.h"
 #include "util/atomicfile.h"
 #include "util/customreplace.h"
@@ -118,7 +119,7 @@ std::optional<QByteArray> readFile(const QString &path, QString *error)
 
 } // namespace
 
-ExportFileSet::ExportFileSet(TillboxPlugin &plugin, const Bundle &bundle) : m_plugin(plugin), m_bundle(bundle) {}
+ExportFileSet::ExportFileSet(ExportSource &source, const Bundle &bundle) : m_source(source), m_bundle(bundle) {}
 
 const QStringList &ExportFileSet::cartIconNames()
 {
@@ -248,7 +249,7 @@ void ExportFileSet::copyIcon(const QString &resource, const QString &target)
 
 QString ExportFileSet::couponEntry(const QString &couponTemplate, const TillboxProduct &product) const
 {
-    const PriceFormatting prices(*m_plugin.globalSettings());
+    const PriceFormatting prices(m_source.exportSettings());
     QString entry = couponTemplate;
     fillPhp(entry, QStringLiteral("%CODE%"), product.couponCode());
     fillPhp(entry, QStringLiteral("%TEXT%"), product.couponDescription());
@@ -262,7 +263,7 @@ QString ExportFileSet::couponEntry(const QString &couponTemplate, const TillboxP
 
 QString ExportFileSet::orderMailer(const QString &mailerTemplate) const
 {
-    const TillboxGlobalSettings &s = *m_plugin.globalSettings();
+    const TillboxGlobalSettings &s = m_source.exportSettings();
     QString mailer = mailerTemplate;
     // Only the host depends on the switch: without a host the server's own
     // mail transport sends the order.
@@ -284,9 +285,9 @@ QString ExportFileSet::orderMailer(const QString &mailerTemplate) const
 QStringList ExportFileSet::extraFilesNeededInExportFolder(const ExportParameters &params)
 {
     m_failures.clear();
-    const TillboxGlobalSettings &settings = *m_plugin.globalSettings();
+    const TillboxGlobalSettings &settings = m_source.exportSettings();
 
-    const QString scratch = m_plugin.tempFilesDirectory(ScratchFolderName);
+    const QString scratch = m_source.exportScratchFolder(ScratchFolderName);
     if (scratch.isEmpty()) {
         // Without it every page file would land in the working folder.
         fail(QStringLiteral("the host gave no scratch folder; no file of the page was written"));
@@ -298,7 +299,7 @@ QStringList ExportFileSet::extraFilesNeededInExportFolder(const ExportParameters
     QList<ProductImageWriter::Job> jobs;
     QString coupons = QStringLiteral("");
     std::optional<QString> couponTemplate;
-    for (const auto &product : m_plugin.products()) {
+    for (const auto &product : m_source.exportProducts()) {
         if (!product)
             continue;
         jobs.append(ProductImageWriter::jobForProduct(*product));

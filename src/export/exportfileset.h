@@ -9,7 +9,7 @@
 
 class Bundle;
 class ExportParameters;
-class TillboxPlugin;
+class ExportSource;
 class TillboxProduct;
 
 // The shared folder of every shop page's cart files, relative to the site root.
@@ -38,11 +38,11 @@ public:
     // Called on the calling thread as products' pictures are done.
     using Progress = std::function<void(int done, int total)>;
 
-    // plugin: its settings and products (a product without a picture is
-    // given the placeholder picture, as the export requires) and its scratch
-    // folder. bundle: source of the copied files and the PHP templates. Both
-    // must outlive this object.
-    ExportFileSet(TillboxPlugin &plugin, const Bundle &bundle);
+    // source: the page's settings and products (a product without a picture
+    // is given the placeholder picture, as the export requires) and its
+    // scratch folder. bundle: source of the copied files and the PHP
+    // templates. Both must outlive this object.
+    ExportFileSet(ExportSource &source, const Bundle &bundle);
 
     void setProgressHandler(const Progress &progress) { m_progress = progress; }
     // Workers for the pictures: 0 one per core (the default), 1 this thread only.
@@ -87,7 +87,7 @@ private:
     void writeText(const QString &path, const QString &text);
     void fail(const QString &message);
 
-    TillboxPlugin &m_plugin;
+    ExportSource &m_source;
     const Bundle &m_bundle;
     Progress m_progress;
     int m_pictureThreads = 0;

@@ -9,9 +9,9 @@
 #include "host/rwdocument.h"
 #include "host/rwpage.h"
 #include "images/picture.h"
-#include "images/productimagewriter.h"
-#include "plugin/plugineditor.h"
-#include "plugin/tillboxplugin.h"
+#include "export/productimagewriter.h"
+#include "export/exportsource.h"
+#include "prices/priceformatting.h"
 #include "settings/tillboxglobalsettings.h"
 #include "util/cformat.h"
 #include "util/customreplace.h"
@@ -48,8 +48,8 @@ double taxAmount(float taxRate, float price)
 class ListingRun
 {
 public:
-    ListingRun(TillboxPlugin &plugin, const Bundle &bundle, const ExportParameters &params)
-        : m_plugin(plugin), m_bundle(bundle), m_params(params), m_settings(*plugin.globalSettings()),
+    ListingRun(ExportSource &source, const Bundle &bundle, const ExportParameters &params)
+        : m_source(source), m_bundle(bundle), m_params(params), m_settings(source.exportSettings()),
           m_prices(m_settings)
     {
     }
@@ -71,7 +71,7 @@ private:
     // thousands would otherwise read the same text thousands of times.
     const QString &templateText(std::optional<QString> &slot, const char *name);
 
-    TillboxPlugin &m_plugin;
+    ExportSource &m_source;
     const Bundle &m_bundle;
     const ExportParameters &m_params;
     TillboxGlobalSettings &m_settings;
@@ -106,12 +106,9 @@ void ListingRun::warnAboutMissingPHPInPreview()
         return;
     if (!m_settings.enableDirectOrder() && !m_settings.enableCoupons())
         return;
-    // Only the alert is the editor's: without one there is nobody to tell.
-    if (PluginEditor *editor = m_plugin.editor()) {
-        editor->runAlert({m_bundle.localizedString(QStringLiteral("PHPWarningTitle")),
-                          m_bundle.localizedString(QStringLiteral("PreviewExplanation")),
-                          m_bundle.localizedString(QStringLiteral("OK"))});
-    }
+    m_source.runExportAlert({m_bundle.localizedString(QStringLiteral("PHPWarningTitle")),
+                             m_bundle.localizedString(QStringLiteral("PreviewExplanation")),
+                             m_bundle.localizedString(QStringLiteral("OK"))});
 }
 
 QString ListingRun::itemTemplate() const
@@ -143,10 +140,8 @@ QString ListingRun::pageHeader()
         return m_settings.htmlPageHeader();
     // The editor's text may not have reached the settings yet (it is copied
     // there on save): take it now so the preview shows what was typed.
-    if (PluginEditor *editor = m_plugin.editor()) {
-        if (const auto text = editor->headerText())
-            m_settings.setPageHeader(text);
-    }
+    if (const auto text = m_source.pendingPageHeader())
+        m_settings.setPageHeader(text);
     const auto header = m_settings.pageHeader();
     if (!header || header->isEmpty())
         return QStringLiteral("");
@@ -157,10 +152,8 @@ QString ListingRun::pageFooter()
 {
     if (m_settings.useHtmlPageFooter() && !m_settings.htmlPageFooter().isNull())
         return m_settings.htmlPageFooter();
-    if (PluginEditor *editor = m_plugin.editor()) {
-        if (const auto text = editor->footerText())
-            m_settings.setPageFooter(text);
-    }
+    if (const auto text = m_source.pendingPageFooter())
+        m_settings.setPageFooter(text);
     const auto footer = m_settings.pageFooter();
     if (!footer || footer->isEmpty())
         return QStringLiteral("");
@@ -320,15 +313,14 @@ QString ListingRun::run()
     warnAboutMissingPHPInPreview();
     const QString item = itemTemplate();
 
-    m_exporter = m_plugin.exporterWithParams(m_params);
+    m_exporter = m_source.exportStyledTextExporter(m_params);
     if (!m_exporter)
         m_exporter = RMHTML::HTMLExporterWithParameterDictionary(m_params);
-    if (const RWPage *page = RWPageForPlugin(&m_plugin); page && m_plugin.document())
-        m_page = m_plugin.document()->pageFromUniqueID(page->uniqueID());
+    m_page = m_source.exportPage();
 
     QString output = pageHeader() + ProductAreaOpening;
     int listedCount = 0;
-    for (const auto &product : m_plugin.products()) {
+    for (const auto &product : m_source.exportProducts()) {
         if (product)
             output += productBlock(*product, item, &listedCount);
     }
@@ -339,9 +331,9 @@ QString ListingRun::run()
 
 } // namespace
 
-ProductListing::ProductListing(TillboxPlugin &plugin, const Bundle &bundle) : m_plugin(plugin), m_bundle(bundle) {}
+ProductListing::ProductListing(ExportSource &source, const Bundle &bundle) : m_source(source), m_bundle(bundle) {}
 
 QString ProductListing::contentHTML(const ExportParameters &params)
 {
-    return ListingRun(m_plugin, m_bundle, params).run();
+    return ListingRun(m_source, m_bundle, params).run();
 }

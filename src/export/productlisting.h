@@ -4,7 +4,7 @@
 
 class Bundle;
 class ExportParameters;
-class TillboxPlugin;
+class ExportSource;
 
 // Ends a full row of the listing, so that floated items of the next row start
 // on a new line in every browser.
@@ -27,17 +27,17 @@ inline const QString TBXIEMultiColumnFix = QStringLiteral("<div class=\"tbClear\
 class ProductListing
 {
 public:
-    // plugin: its settings, products, editor, exporter and page are read at
-    // call time. Both must outlive the listing.
-    ProductListing(TillboxPlugin &plugin, const Bundle &bundle);
+    // source: its settings, products, pending header and footer, exporter
+    // and page are read at call time. Both must outlive the listing.
+    ProductListing(ExportSource &source, const Bundle &bundle);
 
     // The page body. In preview, with PHP-backed features on and the warning
-    // enabled, first shows the missing-PHP alert through the plug-in's editor
-    // (when it has one); generation goes on either way. Copies the header and
-    // footer views' styled text into the settings (pageHeader, pageFooter).
+    // enabled, first shows the missing-PHP alert through the source;
+    // generation goes on either way. Copies the header and footer the source
+    // has pending into the settings (pageHeader, pageFooter).
     QString contentHTML(const ExportParameters &params);
 
 private:
-    TillboxPlugin &m_plugin;
+    ExportSource &m_source;
     const Bundle &m_bundle;
 };

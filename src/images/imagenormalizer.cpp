@@ -1,6 +1,5 @@
 #include "images/imagenormalizer.h"
 
-#include "catalogue/tillboxproduct.h"
 #include "images/picturedecoder.h"
 #include "images/proportionalscaling.h"
 
@@ -51,23 +50,4 @@ QImage ImageNormalizer::normalizeImage(const QImage &image, int threshold, bool 
     if (!size)
         return image;
     return ProportionalScaling::imageByScalingProportionallyToSize(image, size->width(), size->height(), drawShadow);
-}
-
-int32_t ImageNormalizer::normaliseImages(const QList<std::shared_ptr<TillboxProduct>> &products, int threshold)
-{
-    int32_t replaced = 0;
-    for (const std::shared_ptr<TillboxProduct> &product : products) {
-        if (!product)
-            continue;
-        const std::shared_ptr<const Picture> icon = product->icon();
-        if (!icon)
-            continue;
-        const std::shared_ptr<const Picture> normalized = normalizeImage(icon, threshold, false);
-        if (normalized == icon)
-            continue;
-        product->setIcon(normalized);
-        product->compressImageFromRaw();
-        ++replaced;
-    }
-    return replaced;
 }

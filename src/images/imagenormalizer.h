@@ -10,8 +10,6 @@
 #include <memory>
 #include <optional>
 
-class TillboxProduct;
-
 // Default of the shop setting normalisationThreshold, in pixels.
 inline constexpr int32_t TBXDefaultNormalizationThreshold = 1024;
 
@@ -37,10 +35,4 @@ public:
     // longer side equals threshold.
     static QImage normalizeImage(const QImage &image, int threshold, bool drawShadow, bool *unchanged = nullptr);
 
-    // Normalises every product's picture without shadow, in list order. Each
-    // product whose picture was replaced gets it through setIcon() and is
-    // re-encoded with compressImageFromRaw(). Products without a picture are
-    // skipped. Returns how many were replaced; sending the change broadcast is
-    // the caller's part.
-    static int32_t normaliseImages(const QList<std::shared_ptr<TillboxProduct>> &products, int threshold);
 };

@@ -1,13 +1,18 @@
 #include "plugin/tillboxplugin.h"
 
+#include "export/pagesnapshot.h"
+
 #include "archive/keyedarchiver.h"
 #include "catalogue/tillboxproduct.h"
 #include "export/cartheader.h"
 #include "export/productlisting.h"
 #include "host/bundle.h"
+#include "host/rmhtml.h"
+#include "host/rwdocument.h"
+#include "host/rwpage.h"
 #include "host/notificationcenter.h"
 #include "plugin/plugineditor.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "settings/tillboxglobalsettings.h"
 
 #include <QJsonArray>
@@ -252,6 +257,41 @@ QStringList TillboxPlugin::extraFilesNeededInExportFolder(const ExportParameters
     const QStringList paths = files.extraFilesNeededInExportFolder(params);
     m_lastExportFailures = files.failures();
     return paths;
+}
+
+std::unique_ptr<RMHTML> TillboxPlugin::exportStyledTextExporter(const ExportParameters &params) const
+{
+    return exporterWithParams(params);
+}
+
+const RWPage *TillboxPlugin::exportPage() const
+{
+    const RWPage *page = RWPageForPlugin(this);
+    return page && document() ? document()->pageFromUniqueID(page->uniqueID()) : nullptr;
+}
+
+std::optional<StyledText> TillboxPlugin::pendingPageHeader() const
+{
+    return m_editor ? m_editor->headerText() : std::nullopt;
+}
+
+std::optional<StyledText> TillboxPlugin::pendingPageFooter() const
+{
+    return m_editor ? m_editor->footerText() : std::nullopt;
+}
+
+// Only the alert is the editor's: without one there is nobody to tell.
+void TillboxPlugin::runExportAlert(const QStringList &alert)
+{
+    if (m_editor)
+        m_editor->runAlert(alert);
+}
+
+std::unique_ptr<PageSnapshot> TillboxPlugin::exportSnapshot(const QString &scratchFolder) const
+{
+    auto snapshot = std::make_unique<PageSnapshot>(*m_globalSettings, m_products, scratchFolder, exportPage());
+    snapshot->setPendingPageTexts(pendingPageHeader(), pendingPageFooter());
+    return snapshot;
 }
 
 QString TillboxPlugin::pathRemovingLocation(const ExportParameters &params) const

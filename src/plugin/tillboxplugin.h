@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/exportfileset.h"
+#include "export/exportsource.h"
 #include "host/exportparameters.h"
 #include "host/rwabstractplugin.h"
 #include "plugin/objectcontroller.h"
@@ -21,6 +22,7 @@ class Bundle;
 class ExportParameters;
 class KeyedArchiver;
 class KeyedUnarchiver;
+class PageSnapshot;
 class PluginEditor;
 class TillboxGlobalSettings;
 class TillboxProduct;
@@ -36,7 +38,9 @@ inline const QString TBXProductChangedNotification = QStringLiteral("TBXProductC
 //
 // The object runs headless until an editor is attached (setEditor): whatever
 // touches views then does nothing.
-class TillboxPlugin : public RWAbstractPlugin, public std::enable_shared_from_this<TillboxPlugin>
+class TillboxPlugin : public RWAbstractPlugin,
+                      public ExportSource,
+                      public std::enable_shared_from_this<TillboxPlugin>
 {
     Q_OBJECT
 
@@ -112,6 +116,20 @@ public:
     const QStringList &lastExportFailures() const { return m_lastExportFailures; }
     void setExportProgressHandler(const ExportFileSet::Progress &progress) { m_exportProgress = progress; }
     bool isOnSnowLeopardOrBetter() const { return true; }
+
+    // What an export reads, live (ExportSource): the records themselves, the
+    // editor's header and footer, alerts through the editor.
+    TillboxGlobalSettings &exportSettings() override { return *m_globalSettings; }
+    const QList<std::shared_ptr<TillboxProduct>> &exportProducts() const override { return m_products; }
+    QString exportScratchFolder(const QString &name) override { return tempFilesDirectory(name); }
+    std::unique_ptr<RMHTML> exportStyledTextExporter(const ExportParameters &params) const override;
+    const RWPage *exportPage() const override;
+    std::optional<StyledText> pendingPageHeader() const override;
+    std::optional<StyledText> pendingPageFooter() const override;
+    void runExportAlert(const QStringList &alert) override;
+    // A frozen copy of the page for an export on another thread; its files
+    // go below scratchFolder. Call on the page's own thread.
+    std::unique_ptr<PageSnapshot> exportSnapshot(const QString &scratchFolder) const;
 
     // --- State --------------------------------------------------------------
     const QString &currentExportVersion() const { return m_currentExportVersion; }

@@ -1,10 +1,9 @@
 #include "settings/tillboxcurrency.h"
 
 #include "archive/keyedarchiver.h"
-#include "settings/recordfieldtable.h"
+#include "archive/recordfieldtable.h"
 
-#define CURRENCY_SLOT(member) \
-    [](QObject &record) -> FieldSlot { return &static_cast<TillboxCurrency &>(record).member; }
+#define CURRENCY_SLOT(member) FIELD_SLOT(TillboxCurrency, member)
 
 const RecordFieldTable &TillboxCurrency::fieldTable()
 {
@@ -39,9 +38,7 @@ void TillboxCurrency::assign(T &member, const T &value)
 {
     if (!storeFieldValue(member, value))
         return;
-    const RecordField *field = fieldTable().byStorage(*this, &member);
-    Q_ASSERT(field);
-    Q_EMIT valueChanged(field->changeKey());
+    Q_EMIT valueChanged(fieldTable().byStorage(this, &member).changeKey());
 }
 
 void TillboxCurrency::setTag(int tag)
@@ -76,7 +73,7 @@ QStringList TillboxCurrency::archiveClassNames()
 
 void TillboxCurrency::encodeWithCoder(KeyedArchiver &coder) const
 {
-    fieldTable().encode(coder, *this);
+    fieldTable().encode(coder, this);
 }
 
 std::shared_ptr<TillboxCurrency> TillboxCurrency::initWithCoder(KeyedUnarchiver &coder)
@@ -85,17 +82,23 @@ std::shared_ptr<TillboxCurrency> TillboxCurrency::initWithCoder(KeyedUnarchiver 
     // value rather than a default: an old currency without "Tag" matches no
     // menu item instead of pretending to be US dollars.
     std::shared_ptr<TillboxCurrency> currency(new TillboxCurrency(Empty{}));
-    for (const RecordField &field : fieldTable().fields())
-        field.decode(coder, *currency);
+    fieldTable().decode(coder, currency.get());
     return currency;
 }
 
 QJsonObject TillboxCurrency::toJson() const
 {
-    return fieldTable().toJson(*this);
+    return fieldTable().toJson(this);
 }
 
 const QStringList &TillboxCurrency::watchedKeys()
 {
     return fieldTable().watchedKeys();
+}
+
+std::shared_ptr<TillboxCurrency> TillboxCurrency::copy() const
+{
+    std::shared_ptr<TillboxCurrency> currency(new TillboxCurrency(Empty{}));
+    fieldTable().copyFields(this, currency.get());
+    return currency;
 }

@@ -46,6 +46,8 @@ public:
 
     // Every field under its name.
     QJsonObject toJson() const;
+    // An unshared copy with the same values.
+    std::shared_ptr<TillboxCurrency> copy() const;
 
     // The fields whose change marks the page changed, in the order the
     // plug-in registers them: "code", "symbol", "shownOnLeft",

@@ -3,7 +3,7 @@
 #include "archive/keyedarchiver.h"
 #include "host/bundle.h"
 #include "settings/currencytables.h"
-#include "settings/recordfieldtable.h"
+#include "archive/recordfieldtable.h"
 #include "settings/shoppertexts.h"
 
 #include <QLocale>
@@ -40,33 +40,56 @@ QString effectsDurationText(float seconds)
 
 } // namespace
 
-#define SETTINGS_SLOT(member) \
-    [](QObject &record) -> FieldSlot { return &static_cast<TillboxGlobalSettings &>(record).member; }
+#define SETTINGS_SLOT(member) FIELD_SLOT(TillboxGlobalSettings, member)
+
+namespace {
+
+// Load rules of the table's rows (see LoadRule).
+RecordField inGroup(const char *guard, RecordField row)
+{
+    row.load = LoadRule::InGroup;
+    row.guard = guard;
+    return row;
+}
+RecordField ifPresent(RecordField row)
+{
+    row.load = LoadRule::IfPresent;
+    return row;
+}
+RecordField migrated(RecordField row)
+{
+    row.load = LoadRule::Migrated;
+    return row;
+}
+
+} // namespace
 
 // Declaration order is archive order. The last column, where present, is the
-// field's position in the plug-in's list of watched keys.
+// field's position in the plug-in's list of watched keys. Rows without a load
+// rule are read whether their key is there or not; migrated ones by the
+// explicit steps of readFromCoder().
 const RecordFieldTable &TillboxGlobalSettings::fieldTable()
 {
     using K = ValueKind;
     static const RecordFieldTable table({
-        {"cartFontSize", "CartFontSize", K::FloatNumber, SETTINGS_SLOT(m_cartFontSize), 1},
-        {"cartFontSizeUnitIndex", "CartFontSizeUnitIndex", K::IntNumber, SETTINGS_SLOT(m_cartFontSizeUnitIndex), 2},
-        {"cartWidth", "CartWidth", K::IntNumber, SETTINGS_SLOT(m_cartWidth), 3},
-        {"cartWidthUnitIndex", "CartWidthUnitIndex", K::IntNumber, SETTINGS_SLOT(m_cartWidthUnitIndex), 4},
-        {"cartIconSetIndex", "CartIconSetIndex", K::IntNumber, SETTINGS_SLOT(m_cartIconSetIndex)},
-        {"cartPositionIndex", "CartPositionIndex", K::IntNumber, SETTINGS_SLOT(m_cartPositionIndex), 5},
-        {"cartAlignmentIndex", "CartAlignmentIndex", K::IntNumber, SETTINGS_SLOT(m_cartAlignmentIndex), 6},
-        {"cartProductImagesSize", "CartProductImagesSize", K::IntNumber, SETTINGS_SLOT(m_cartProductImagesSize), 7},
-        {"cartPriceColumnWidth", "CartPriceColumnWidth", K::IntNumber, SETTINGS_SLOT(m_cartPriceColumnWidth), 8},
+        inGroup("CartFontSizeUnitIndex", {"cartFontSize", "CartFontSize", K::FloatNumber, SETTINGS_SLOT(m_cartFontSize), 1}),
+        inGroup("CartFontSizeUnitIndex", {"cartFontSizeUnitIndex", "CartFontSizeUnitIndex", K::IntNumber, SETTINGS_SLOT(m_cartFontSizeUnitIndex), 2}),
+        inGroup("CartFontSizeUnitIndex", {"cartWidth", "CartWidth", K::IntNumber, SETTINGS_SLOT(m_cartWidth), 3}),
+        inGroup("CartFontSizeUnitIndex", {"cartWidthUnitIndex", "CartWidthUnitIndex", K::IntNumber, SETTINGS_SLOT(m_cartWidthUnitIndex), 4}),
+        inGroup("CartFontSizeUnitIndex", {"cartIconSetIndex", "CartIconSetIndex", K::IntNumber, SETTINGS_SLOT(m_cartIconSetIndex)}),
+        inGroup("CartFontSizeUnitIndex", {"cartPositionIndex", "CartPositionIndex", K::IntNumber, SETTINGS_SLOT(m_cartPositionIndex), 5}),
+        inGroup("CartFontSizeUnitIndex", {"cartAlignmentIndex", "CartAlignmentIndex", K::IntNumber, SETTINGS_SLOT(m_cartAlignmentIndex), 6}),
+        inGroup("CartFontSizeUnitIndex", {"cartProductImagesSize", "CartProductImagesSize", K::IntNumber, SETTINGS_SLOT(m_cartProductImagesSize), 7}),
+        inGroup("CartFontSizeUnitIndex", {"cartPriceColumnWidth", "CartPriceColumnWidth", K::IntNumber, SETTINGS_SLOT(m_cartPriceColumnWidth), 8}),
         // The stored key has never had the word "Unit".
-        {"cartPriceColumnWidthUnitIndex", "CartPriceColumnWidthIndex", K::IntNumber,
-         SETTINGS_SLOT(m_cartPriceColumnWidthUnitIndex), 9},
-        {"cartBackgroundColor", "CartBackgroundColor", K::Object, SETTINGS_SLOT(m_cartBackgroundColor), 10},
-        {"cartBorderColor", "CartBorderColor", K::Object, SETTINGS_SLOT(m_cartBorderColor), 11},
-        {"cartButtonColor", "CartButtonColor", K::Object, SETTINGS_SLOT(m_cartButtonColor), 12},
-        {"cartTextColor", "CartTextColor", K::Object, SETTINGS_SLOT(m_cartTextColor), 13},
-        {"cartImageBackgroundColor", "CartImageBackgroundColor", K::Object,
-         SETTINGS_SLOT(m_cartImageBackgroundColor), 14},
+        inGroup("CartFontSizeUnitIndex", {"cartPriceColumnWidthUnitIndex", "CartPriceColumnWidthIndex", K::IntNumber,
+         SETTINGS_SLOT(m_cartPriceColumnWidthUnitIndex), 9}),
+        inGroup("CartBackgroundColor", {"cartBackgroundColor", "CartBackgroundColor", K::Object, SETTINGS_SLOT(m_cartBackgroundColor), 10}),
+        inGroup("CartBackgroundColor", {"cartBorderColor", "CartBorderColor", K::Object, SETTINGS_SLOT(m_cartBorderColor), 11}),
+        inGroup("CartBackgroundColor", {"cartButtonColor", "CartButtonColor", K::Object, SETTINGS_SLOT(m_cartButtonColor), 12}),
+        inGroup("CartBackgroundColor", {"cartTextColor", "CartTextColor", K::Object, SETTINGS_SLOT(m_cartTextColor), 13}),
+        inGroup("CartBackgroundColor", {"cartImageBackgroundColor", "CartImageBackgroundColor", K::Object,
+         SETTINGS_SLOT(m_cartImageBackgroundColor), 14}),
         {"useHtmlPageHeader", "UseHtmlPageHeader", K::BoolNumber, SETTINGS_SLOT(m_useHtmlPageHeader), 66},
         {"pageHeader", "PageHeader", K::Object, SETTINGS_SLOT(m_pageHeader)},
         {"htmlPageHeader", "HtmlPageHeader", K::Object, SETTINGS_SLOT(m_htmlPageHeader), 67},
@@ -75,7 +98,7 @@ const RecordFieldTable &TillboxGlobalSettings::fieldTable()
         {"htmlPageFooter", "HtmlPageFooter", K::Object, SETTINGS_SLOT(m_htmlPageFooter), 69},
         {"enableCompatibilityMode", "EnableCompatibilityMode", K::BoolNumber,
          SETTINGS_SLOT(m_enableCompatibilityMode), 15},
-        {"warnAboutMissingPHP", "WarnAboutMissingPHP", K::BoolNumber, SETTINGS_SLOT(m_warnAboutMissingPHP), 16},
+        migrated({"warnAboutMissingPHP", "WarnAboutMissingPHP", K::BoolNumber, SETTINGS_SLOT(m_warnAboutMissingPHP), 16}),
         {"preserveImageFormat", "PreserveImageFormat", K::NativeBool, SETTINGS_SLOT(m_preserveImageFormat), 17},
         {"enableCoupons", "EnableCoupons", K::BoolNumber, SETTINGS_SLOT(m_enableCoupons)},
         {"enableDisclaimer", "EnableDisclaimer", K::BoolNumber, SETTINGS_SLOT(m_enableDisclaimer), 18},
@@ -85,107 +108,107 @@ const RecordFieldTable &TillboxGlobalSettings::fieldTable()
         {"enableDirectOrder", "EnableDirectOrder", K::BoolNumber, SETTINGS_SLOT(m_enableDirectOrder), 22},
         {"enableSisow", "EnableSisow", K::BoolNumber, SETTINGS_SLOT(m_enableSisow), 23},
         // The currency's own fields are watched on the currency record.
-        {"currency", "Currency", K::Object, SETTINGS_SLOT(m_currency)},
-        {"decimalNumberIndex", "DecimalNumberIndex", K::IntNumber, SETTINGS_SLOT(m_decimalNumberIndex), 24},
+        migrated({"currency", "Currency", K::Object, OBJECT_SLOT(TillboxGlobalSettings, m_currency, objectFieldOps<TillboxCurrency>())}),
+        ifPresent({"decimalNumberIndex", "DecimalNumberIndex", K::IntNumber, SETTINGS_SLOT(m_decimalNumberIndex), 24}),
         {"decimalSeparatorIndex", "DecimalSeparatorIndex", K::IntNumber, SETTINGS_SLOT(m_decimalSeparatorIndex), 25},
         {"defaultTaxRate", "DefaultTaxRate", K::FloatNumber, SETTINGS_SLOT(m_defaultTaxRate), 26},
         {"showPricesIncludingTaxes", "ShowPricesIncludingTaxes", K::BoolNumber,
          SETTINGS_SLOT(m_showPricesIncludingTaxes), 27},
-        {"cartID", "CartID", K::Object, SETTINGS_SLOT(m_cartID), 28},
+        ifPresent({"cartID", "CartID", K::Object, SETTINGS_SLOT(m_cartID), 28}),
         {"cartExpiration", "CartExpiration", K::IntNumber, SETTINGS_SLOT(m_cartExpiration), 29},
         {"payPalAccount", "PayPalAccount", K::Object, SETTINGS_SLOT(m_payPalAccount), 30},
-        {"payPalLanguageTag", "PayPalLanguageTag", K::IntNumber, SETTINGS_SLOT(m_payPalLanguageTag), 31},
-        {"payPalLanguageCode", "PayPalLanguageCode", K::Object, SETTINGS_SLOT(m_payPalLanguageCode), 32},
+        inGroup("PayPalLanguageCode", {"payPalLanguageTag", "PayPalLanguageTag", K::IntNumber, SETTINGS_SLOT(m_payPalLanguageTag), 31}),
+        inGroup("PayPalLanguageCode", {"payPalLanguageCode", "PayPalLanguageCode", K::Object, SETTINGS_SLOT(m_payPalLanguageCode), 32}),
         {"enablePayPalSandbox", "EnablePayPalSandbox", K::NativeBool, SETTINGS_SLOT(m_enablePayPalSandbox), 33},
-        {"googleCheckoutAccount", "GoogleCheckoutAccount", K::Object, SETTINGS_SLOT(m_googleCheckoutAccount), 34},
+        inGroup("GoogleCheckoutAccount", {"googleCheckoutAccount", "GoogleCheckoutAccount", K::Object, SETTINGS_SLOT(m_googleCheckoutAccount), 34}),
         // These two are watched under the spelling of their archive keys.
-        {"eJunkieAccount", "EJunkieAccount", K::Object, SETTINGS_SLOT(m_eJunkieAccount), 35, "EJunkieAccount"},
-        {"sisowAccount", "SisowAccount", K::Object, SETTINGS_SLOT(m_sisowAccount), 36, "SisowAccount"},
-        {"directOrderEmail", "DirectOrderEmail", K::Object, SETTINGS_SLOT(m_directOrderEmail), 37},
-        {"directOrderSubject", "DirectOrderSubject", K::Object, SETTINGS_SLOT(m_directOrderSubject), 38},
-        {"directOrderText", "DirectOrderText", K::Object, SETTINGS_SLOT(m_directOrderText), 39},
-        {"directOrderEmailFieldTag", "DirectOrderEmailFieldTag", K::IntNumber,
-         SETTINGS_SLOT(m_directOrderEmailFieldTag)},
-        {"directOrderUniqueIDEnabled", "DirectOrderUniqueIDEnabled", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderUniqueIDEnabled)},
-        {"directOrderUniqueIDPrefix", "DirectOrderUniqueIDPrefix", K::Object,
-         SETTINGS_SLOT(m_directOrderUniqueIDPrefix)},
-        {"directOrderField1", "DirectOrderField1", K::Object, SETTINGS_SLOT(m_directOrderFields[0])},
-        {"directOrderField2", "DirectOrderField2", K::Object, SETTINGS_SLOT(m_directOrderFields[1])},
-        {"directOrderField3", "DirectOrderField3", K::Object, SETTINGS_SLOT(m_directOrderFields[2])},
-        {"directOrderField4", "DirectOrderField4", K::Object, SETTINGS_SLOT(m_directOrderFields[3])},
-        {"directOrderField5", "DirectOrderField5", K::Object, SETTINGS_SLOT(m_directOrderFields[4])},
-        {"directOrderField6", "DirectOrderField6", K::Object, SETTINGS_SLOT(m_directOrderFields[5])},
-        {"directOrderField7", "DirectOrderField7", K::Object, SETTINGS_SLOT(m_directOrderFields[6])},
-        {"directOrderField8", "DirectOrderField8", K::Object, SETTINGS_SLOT(m_directOrderFields[7])},
-        {"directOrderField9", "DirectOrderField9", K::Object, SETTINGS_SLOT(m_directOrderFields[8])},
-        {"directOrderField10", "DirectOrderField10", K::Object, SETTINGS_SLOT(m_directOrderFields[9])},
-        {"directOrderField11", "DirectOrderField11", K::Object, SETTINGS_SLOT(m_directOrderFields[10])},
-        {"directOrderField12", "DirectOrderField12", K::Object, SETTINGS_SLOT(m_directOrderFields[11])},
-        {"directOrderField13", "DirectOrderField13", K::Object, SETTINGS_SLOT(m_directOrderFields[12])},
-        {"directOrderField14", "DirectOrderField14", K::Object, SETTINGS_SLOT(m_directOrderFields[13])},
-        {"directOrderField15", "DirectOrderField15", K::Object, SETTINGS_SLOT(m_directOrderFields[14])},
-        {"directOrderField1Required", "DirectOrderField1Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[0])},
-        {"directOrderField2Required", "DirectOrderField2Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[1])},
-        {"directOrderField3Required", "DirectOrderField3Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[2])},
-        {"directOrderField4Required", "DirectOrderField4Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[3])},
-        {"directOrderField5Required", "DirectOrderField5Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[4])},
-        {"directOrderField6Required", "DirectOrderField6Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[5])},
-        {"directOrderField7Required", "DirectOrderField7Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[6])},
-        {"directOrderField8Required", "DirectOrderField8Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[7])},
-        {"directOrderField9Required", "DirectOrderField9Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[8])},
-        {"directOrderField10Required", "DirectOrderField10Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[9])},
-        {"directOrderField11Required", "DirectOrderField11Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[10])},
-        {"directOrderField12Required", "DirectOrderField12Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[11])},
-        {"directOrderField13Required", "DirectOrderField13Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[12])},
-        {"directOrderField14Required", "DirectOrderField14Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[13])},
-        {"directOrderField15Required", "DirectOrderField15Required", K::BoolNumber,
-         SETTINGS_SLOT(m_directOrderFieldsRequired[14])},
-        {"normalisationThreshold", "NormalisationThreshold", K::NativeInt,
-         SETTINGS_SLOT(m_normalisationThreshold), 40},
+        inGroup("GoogleCheckoutAccount", {"eJunkieAccount", "EJunkieAccount", K::Object, SETTINGS_SLOT(m_eJunkieAccount), 35, "EJunkieAccount"}),
+        ifPresent({"sisowAccount", "SisowAccount", K::Object, SETTINGS_SLOT(m_sisowAccount), 36, "SisowAccount"}),
+        inGroup("GoogleCheckoutAccount", {"directOrderEmail", "DirectOrderEmail", K::Object, SETTINGS_SLOT(m_directOrderEmail), 37}),
+        inGroup("GoogleCheckoutAccount", {"directOrderSubject", "DirectOrderSubject", K::Object, SETTINGS_SLOT(m_directOrderSubject), 38}),
+        inGroup("GoogleCheckoutAccount", {"directOrderText", "DirectOrderText", K::Object, SETTINGS_SLOT(m_directOrderText), 39}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderEmailFieldTag", "DirectOrderEmailFieldTag", K::IntNumber,
+         SETTINGS_SLOT(m_directOrderEmailFieldTag)}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderUniqueIDEnabled", "DirectOrderUniqueIDEnabled", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderUniqueIDEnabled)}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderUniqueIDPrefix", "DirectOrderUniqueIDPrefix", K::Object,
+         SETTINGS_SLOT(m_directOrderUniqueIDPrefix)}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField1", "DirectOrderField1", K::Object, SETTINGS_SLOT(m_directOrderFields[0])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField2", "DirectOrderField2", K::Object, SETTINGS_SLOT(m_directOrderFields[1])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField3", "DirectOrderField3", K::Object, SETTINGS_SLOT(m_directOrderFields[2])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField4", "DirectOrderField4", K::Object, SETTINGS_SLOT(m_directOrderFields[3])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField5", "DirectOrderField5", K::Object, SETTINGS_SLOT(m_directOrderFields[4])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField6", "DirectOrderField6", K::Object, SETTINGS_SLOT(m_directOrderFields[5])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField7", "DirectOrderField7", K::Object, SETTINGS_SLOT(m_directOrderFields[6])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField8", "DirectOrderField8", K::Object, SETTINGS_SLOT(m_directOrderFields[7])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField9", "DirectOrderField9", K::Object, SETTINGS_SLOT(m_directOrderFields[8])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField10", "DirectOrderField10", K::Object, SETTINGS_SLOT(m_directOrderFields[9])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField11", "DirectOrderField11", K::Object, SETTINGS_SLOT(m_directOrderFields[10])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField12", "DirectOrderField12", K::Object, SETTINGS_SLOT(m_directOrderFields[11])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField13", "DirectOrderField13", K::Object, SETTINGS_SLOT(m_directOrderFields[12])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField14", "DirectOrderField14", K::Object, SETTINGS_SLOT(m_directOrderFields[13])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField15", "DirectOrderField15", K::Object, SETTINGS_SLOT(m_directOrderFields[14])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField1Required", "DirectOrderField1Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[0])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField2Required", "DirectOrderField2Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[1])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField3Required", "DirectOrderField3Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[2])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField4Required", "DirectOrderField4Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[3])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField5Required", "DirectOrderField5Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[4])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField6Required", "DirectOrderField6Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[5])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField7Required", "DirectOrderField7Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[6])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField8Required", "DirectOrderField8Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[7])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField9Required", "DirectOrderField9Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[8])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField10Required", "DirectOrderField10Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[9])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField11Required", "DirectOrderField11Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[10])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField12Required", "DirectOrderField12Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[11])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField13Required", "DirectOrderField13Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[12])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField14Required", "DirectOrderField14Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[13])}),
+        inGroup("DirectOrderEmailFieldTag", {"directOrderField15Required", "DirectOrderField15Required", K::BoolNumber,
+         SETTINGS_SLOT(m_directOrderFieldsRequired[14])}),
+        migrated({"normalisationThreshold", "NormalisationThreshold", K::NativeInt,
+         SETTINGS_SLOT(m_normalisationThreshold), 40}),
         {"normaliseOnSave", "NormaliseOnSave", K::NativeBool, SETTINGS_SLOT(m_normaliseOnSave), 41},
-        {"mailUseSMTP", "MailUseSMTP", K::BoolNumber, SETTINGS_SLOT(m_mailUseSMTP), 42},
-        {"smtpHost", "SmtpHost", K::Object, SETTINGS_SLOT(m_smtpHost), 43},
-        {"smtpPort", "SmtpPort", K::IntNumber, SETTINGS_SLOT(m_smtpPort), 44},
-        {"smtpUsername", "SmtpUsername", K::Object, SETTINGS_SLOT(m_smtpUsername), 45},
-        {"smtpPassword", "SmtpPassword", K::Object, SETTINGS_SLOT(m_smtpPassword), 46},
-        {"smtpUseSSL", "SmtpUseSSL", K::BoolNumber, SETTINGS_SLOT(m_smtpUseSSL), 47},
-        {"additionalCostsDescription", "AdditionalCostsDescription", K::Object,
-         SETTINGS_SLOT(m_additionalCostsDescription), 48},
-        {"additionalCostsTypeTag", "AdditionalCostsTypeTag", K::IntNumber, SETTINGS_SLOT(m_additionalCostsTypeTag), 49},
+        inGroup("SmtpPort", {"mailUseSMTP", "MailUseSMTP", K::BoolNumber, SETTINGS_SLOT(m_mailUseSMTP), 42}),
+        inGroup("SmtpPort", {"smtpHost", "SmtpHost", K::Object, SETTINGS_SLOT(m_smtpHost), 43}),
+        inGroup("SmtpPort", {"smtpPort", "SmtpPort", K::IntNumber, SETTINGS_SLOT(m_smtpPort), 44}),
+        inGroup("SmtpPort", {"smtpUsername", "SmtpUsername", K::Object, SETTINGS_SLOT(m_smtpUsername), 45}),
+        inGroup("SmtpPort", {"smtpPassword", "SmtpPassword", K::Object, SETTINGS_SLOT(m_smtpPassword), 46}),
+        inGroup("SmtpPort", {"smtpUseSSL", "SmtpUseSSL", K::BoolNumber, SETTINGS_SLOT(m_smtpUseSSL), 47}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsDescription", "AdditionalCostsDescription", K::Object,
+         SETTINGS_SLOT(m_additionalCostsDescription), 48}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsTypeTag", "AdditionalCostsTypeTag", K::IntNumber, SETTINGS_SLOT(m_additionalCostsTypeTag), 49}),
         {"additionalCostsZero", nullptr, K::NotArchived, SETTINGS_SLOT(m_additionalCostsZero)},
-        {"additionalCostsLimit0", "AdditionalCostsLimit0", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[0]), 50},
-        {"additionalCostsLimit1", "AdditionalCostsLimit1", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[1]), 51},
-        {"additionalCostsLimit2", "AdditionalCostsLimit2", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[2]), 52},
-        {"additionalCostsLimit3", "AdditionalCostsLimit3", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[3]), 53},
-        {"additionalCostsLimit4", "AdditionalCostsLimit4", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[4]), 54},
-        {"additionalCostsValue0", "AdditionalCostsValue0", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[0]), 55},
-        {"additionalCostsValue1", "AdditionalCostsValue1", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[1]), 56},
-        {"additionalCostsValue2", "AdditionalCostsValue2", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[2]), 57},
-        {"additionalCostsValue3", "AdditionalCostsValue3", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[3]), 58},
-        {"additionalCostsValue4", "AdditionalCostsValue4", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[4]), 59},
+        inGroup("AdditionalCostsDescription", {"additionalCostsLimit0", "AdditionalCostsLimit0", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[0]), 50}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsLimit1", "AdditionalCostsLimit1", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[1]), 51}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsLimit2", "AdditionalCostsLimit2", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[2]), 52}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsLimit3", "AdditionalCostsLimit3", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[3]), 53}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsLimit4", "AdditionalCostsLimit4", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsLimits[4]), 54}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsValue0", "AdditionalCostsValue0", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[0]), 55}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsValue1", "AdditionalCostsValue1", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[1]), 56}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsValue2", "AdditionalCostsValue2", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[2]), 57}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsValue3", "AdditionalCostsValue3", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[3]), 58}),
+        inGroup("AdditionalCostsDescription", {"additionalCostsValue4", "AdditionalCostsValue4", K::FloatNumber, SETTINGS_SLOT(m_additionalCostsValues[4]), 59}),
         {"showQuantityField", "ShowQuantityField", K::BoolNumber, SETTINGS_SLOT(m_showQuantityField), 60},
-        {"effectsDuration", "EffectsDuration", K::FloatNumber, SETTINGS_SLOT(m_effectsDuration)},
+        migrated({"effectsDuration", "EffectsDuration", K::FloatNumber, SETTINGS_SLOT(m_effectsDuration)}),
         {"effectsDurationString", nullptr, K::NotArchived, SETTINGS_SLOT(m_effectsDurationString)},
         {"cartColumnsIndex", "CartColumnsIndex", K::IntNumber, SETTINGS_SLOT(m_cartColumnsIndex), 61},
         {"useCustomLayout", "UseCustomLayout", K::BoolNumber, SETTINGS_SLOT(m_useCustomLayout), 62},
         {"customLayout", "CustomLayout", K::Object, SETTINGS_SLOT(m_customLayout), 63},
-        {"cartDisclaimerLabel", "CartDisclaimerLabel", K::Object, SETTINGS_SLOT(m_cartDisclaimerLabel), 64},
-        {"localizableStrings", "LocalizableStrings", K::Object, SETTINGS_SLOT(m_localizableStrings)},
+        inGroup("LocalizableStrings", {"cartDisclaimerLabel", "CartDisclaimerLabel", K::Object, SETTINGS_SLOT(m_cartDisclaimerLabel), 64}),
+        migrated({"localizableStrings", "LocalizableStrings", K::Object, SETTINGS_SLOT(m_localizableStrings)}),
         {"cartReturnURL", "CartReturnURL", K::Object, SETTINGS_SLOT(m_cartReturnURL), 65},
     });
     return table;
@@ -252,9 +275,7 @@ void TillboxGlobalSettings::assign(T &member, const T &value)
         return;
     // The table names the field, so the announced key cannot differ from the
     // key the plug-in watches.
-    const RecordField *field = fieldTable().byStorage(*this, &member);
-    Q_ASSERT(field);
-    Q_EMIT valueChanged(field->changeKey());
+    Q_EMIT valueChanged(fieldTable().byStorage(this, &member).changeKey());
 }
 
 // --- Archiving --------------------------------------------------------------
@@ -266,7 +287,7 @@ QStringList TillboxGlobalSettings::archiveClassNames()
 
 void TillboxGlobalSettings::encodeWithCoder(KeyedArchiver &coder) const
 {
-    fieldTable().encode(coder, *this);
+    fieldTable().encode(coder, this);
 }
 
 std::shared_ptr<TillboxGlobalSettings> TillboxGlobalSettings::initWithCoder(KeyedUnarchiver &coder)
@@ -282,47 +303,15 @@ std::shared_ptr<TillboxGlobalSettings> TillboxGlobalSettings::initWithCoder(Keye
     return settings;
 }
 
-void TillboxGlobalSettings::readKey(KeyedUnarchiver &coder, const char *key)
-{
-    const RecordField &field = fieldTable().byArchiveKey(key);
-    if (field.decode(coder, *this))
-        Q_EMIT valueChanged(field.changeKey());
-}
-
-// Older pages lack whole groups of keys. A group is read only when its first
-// key is present, so an old page keeps the defaults of settings it never had;
-// a key read without a guard takes the zero value of its kind when missing.
+// The table reads every row by its load rule; what remains are the
+// conversions of older pages, each an explicit step.
 void TillboxGlobalSettings::readFromCoder(KeyedUnarchiver &coder)
 {
-    const auto read = [&](std::initializer_list<const char *> keys) {
-        for (const char *key : keys)
-            readKey(coder, key);
-    };
-    const auto readGroup = [&](const char *guard, std::initializer_list<const char *> keys) {
-        if (coder.containsValueForKey(guard))
-            read(keys);
-    };
-    const auto readIfPresent = [&](const char *key) {
-        if (coder.containsValueForKey(key))
-            readKey(coder, key);
-    };
+    fieldTable().decode(coder, this, [this](const RecordField &field) { Q_EMIT valueChanged(field.changeKey()); });
 
-    readGroup("CartFontSizeUnitIndex",
-              {"CartFontSizeUnitIndex", "CartFontSize", "CartWidth", "CartWidthUnitIndex", "CartIconSetIndex",
-               "CartPositionIndex", "CartAlignmentIndex", "CartProductImagesSize", "CartPriceColumnWidth",
-               "CartPriceColumnWidthIndex"});
-    readGroup("CartBackgroundColor",
-              {"CartBackgroundColor", "CartBorderColor", "CartButtonColor", "CartTextColor",
-               "CartImageBackgroundColor"});
-    read({"UseHtmlPageHeader", "PageHeader", "HtmlPageHeader", "UseHtmlPageFooter", "PageFooter", "HtmlPageFooter",
-          "EnableCompatibilityMode"});
     // Pages from before the warning existed get it switched on.
-    if (coder.containsValueForKey("WarnAboutMissingPHP"))
-        readKey(coder, "WarnAboutMissingPHP");
-    else
-        setWarnAboutMissingPHP(true);
-    read({"PreserveImageFormat", "EnableCoupons", "EnableDisclaimer", "EnablePayPal", "EnableGoogleCheckout",
-          "EnableEJunkie", "EnableDirectOrder", "EnableSisow"});
+    setWarnAboutMissingPHP(coder.containsValueForKey("WarnAboutMissingPHP") ? coder.decodeBool("WarnAboutMissingPHP")
+                                                                             : true);
 
     // Older pages kept the position in the old currency menu. A "Currency"
     // entry that does not decode (null, another class) is treated like a
@@ -338,64 +327,37 @@ void TillboxGlobalSettings::readFromCoder(KeyedUnarchiver &coder)
     }
     setCurrency(currency);
 
-    readIfPresent("DecimalNumberIndex");
-    read({"DecimalSeparatorIndex", "DefaultTaxRate", "ShowPricesIncludingTaxes", "CartExpiration"});
-    readIfPresent("CartID");
-    read({"PayPalAccount"});
-
     // Older pages kept the position in the old language menu; their tag stays
     // at the default.
-    if (coder.containsValueForKey("PayPalLanguageCode"))
-        read({"PayPalLanguageCode", "PayPalLanguageTag"});
-    else
+    if (!coder.containsValueForKey("PayPalLanguageCode"))
         setPayPalLanguageCode(payPalLanguageForOldIndex(coder.decodeInt32("PayPalLanguageIndex")));
-
-    read({"EnablePayPalSandbox"});
-    readGroup("GoogleCheckoutAccount",
-              {"GoogleCheckoutAccount", "EJunkieAccount", "DirectOrderEmail", "DirectOrderSubject", "DirectOrderText"});
-    readIfPresent("SisowAccount");
-    if (coder.containsValueForKey("DirectOrderEmailFieldTag")) {
-        read({"DirectOrderEmailFieldTag", "DirectOrderUniqueIDEnabled", "DirectOrderUniqueIDPrefix"});
-        for (int number = 1; number <= OrderFieldCount; ++number) {
-            const QByteArray label = "DirectOrderField" + QByteArray::number(number);
-            readKey(coder, label.constData());
-            readKey(coder, (label + "Required").constData());
-        }
-    }
 
     // 0 was never a usable threshold: it is what pages without the key, or
     // with it unset, hold.
     const int threshold = coder.decodeInt32("NormalisationThreshold");
     setNormalisationThreshold(threshold != 0 ? threshold : kDefaultNormalizationThreshold);
-    read({"NormaliseOnSave"});
 
-    if (coder.containsValueForKey("SmtpPort"))
-        read({"MailUseSMTP", "SmtpHost", "SmtpPort", "SmtpUsername", "SmtpPassword", "SmtpUseSSL"});
-    else
+    if (!coder.containsValueForKey("SmtpPort"))
         setSmtpPort(25);
-
-    readGroup("AdditionalCostsDescription",
-              {"AdditionalCostsDescription", "AdditionalCostsTypeTag", "AdditionalCostsLimit0",
-               "AdditionalCostsLimit1", "AdditionalCostsLimit2", "AdditionalCostsLimit3", "AdditionalCostsLimit4",
-               "AdditionalCostsValue0", "AdditionalCostsValue1", "AdditionalCostsValue2", "AdditionalCostsValue3",
-               "AdditionalCostsValue4"});
-    read({"ShowQuantityField"});
     if (coder.containsValueForKey("EffectsDuration"))
         setEffectsDuration(coder.decodeFloat("EffectsDuration"));
-    read({"CartColumnsIndex", "UseCustomLayout", "CustomLayout"});
 
     // Stored texts are merged into the current defaults, so texts added since
     // the page was saved get their default and texts no longer shipped drop out.
-    if (coder.containsValueForKey("LocalizableStrings")) {
+    if (coder.containsValueForKey("LocalizableStrings"))
         setLocalizableStrings(coder.decodeStringDictionary("LocalizableStrings").value_or(QMap<QString, QString>()));
-        read({"CartDisclaimerLabel"});
-    }
-    read({"CartReturnURL"});
+}
+
+std::shared_ptr<TillboxGlobalSettings> TillboxGlobalSettings::copy() const
+{
+    auto settings = std::make_shared<TillboxGlobalSettings>(*m_bundle);
+    fieldTable().copyFields(this, settings.get());
+    return settings;
 }
 
 QJsonObject TillboxGlobalSettings::toJson() const
 {
-    return fieldTable().toJson(*this);
+    return fieldTable().toJson(this);
 }
 
 const QStringList &TillboxGlobalSettings::watchedKeys()

@@ -62,6 +62,8 @@ public:
     // converted (currency index, PayPal language index).
     static std::shared_ptr<TillboxGlobalSettings> initWithCoder(KeyedUnarchiver &coder);
     static std::shared_ptr<TillboxGlobalSettings> initWithCoder(KeyedUnarchiver &coder, const Bundle &bundle);
+    // An unshared copy of every field; the currency is copied too.
+    std::shared_ptr<TillboxGlobalSettings> copy() const;
 
     // Every field under its field name (currency as a nested object).
     QJsonObject toJson() const;
@@ -369,7 +371,6 @@ private:
     static const RecordFieldTable &fieldTable();
     template <class T>
     void assign(T &member, const T &value);
-    void readKey(KeyedUnarchiver &coder, const char *key);
     void readFromCoder(KeyedUnarchiver &coder);
 
     const Bundle *m_bundle;

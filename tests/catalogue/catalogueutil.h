@@ -1,7 +1,7 @@
 #pragma once
 
 #include "archive/keyedarchiver.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -2,7 +2,7 @@
 
 #include "catalogue/tillboxproduct.h"
 #include "images/imagenormalizer.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 
 #include <gtest/gtest.h>
 
@@ -109,7 +109,7 @@ TEST_F(NormaliseImagesTest, ReplacesAndCountsEveryPictureButExactCaps)
     const auto exactIcon = exact->icon();
     ASSERT_FALSE(none->icon());
 
-    EXPECT_EQ(ImageNormalizer::normaliseImages({wide, small, exact, none}, 1024), 2);
+    EXPECT_EQ(TillboxProduct::normaliseImages({wide, small, exact, none}, 1024), 2);
 
     EXPECT_EQ(wide->icon()->size(), QSize(1024, 512));
     // An opaque photo stays a JPEG; a picture with alpha becomes a PNG.

@@ -2,7 +2,7 @@
 
 #include "catalogue/tillboxproduct.h"
 #include "host/notificationcenter.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxcurrency.h"
 #include "settings/tillboxglobalsettings.h"

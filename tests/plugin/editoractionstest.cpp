@@ -1,7 +1,7 @@
 #include "plugin/recordingeditor.h"
 
 #include "catalogue/tillboxproduct.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxcurrency.h"
 #include "settings/tillboxglobalsettings.h"

@@ -4,7 +4,7 @@
 #include "catalogue/tillboxproduct.h"
 #include "host/bundle.h"
 #include "host/exportparameters.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxglobalsettings.h"
 

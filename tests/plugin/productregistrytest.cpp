@@ -1,7 +1,7 @@
 #include "catalogue/catalogueutil.h"
 
 #include "catalogue/tillboxproduct.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 
 #include "catalogue/tillboxproduct.h"
 

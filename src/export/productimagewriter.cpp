@@ -1,4 +1,4 @@
-#include "images/productimagewriter.h"
+#include "export/productimagewriter.h"
 
 #include "catalogue/tillboxproduct.h"
 #include "host/bundle.h"

@@ -3,9 +3,9 @@
 #include "catalogue/tillboxproduct.h"
 #include "host/bundle.h"
 #include "images/picturedecoder.h"
-#include "images/productimagewriter.h"
+#include "export/productimagewriter.h"
 #include "images/proportionalscaling.h"
-#include "plugin/productregistry.h"
+#include "catalogue/productregistry.h"
 #include "support/testsupport.h"
 
 #include <QDir>
