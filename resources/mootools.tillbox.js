@@ -76,8 +76,14 @@
  *   Direct order: POST commonPath/tillbox/orderMailer.php, form-encoded:
  *     fields[1..15]  what the shopper typed (fields with a label only)
  *     labels[1..15]  the labels shown
- *     lines          JSON array of {name, sku, options, quantity, price, total}
- *                    (options "Name: value; ..."; price per unit and total as shown)
+ *     lines          JSON array of {id, name, sku, options, quantity, price,
+ *                    total, catalogue} (options [{name, value}]; price per unit
+ *                    and total as shown; catalogue the files folder of a line
+ *                    from another shop page, else "")
+ *     catalogue      this page's files folder, as for the coupon check: the
+ *                    mailer checks the figures against its catalogue.php
+ *     orderKey       32 hex digits made once per checkout, the same on every
+ *                    retry: the mailer sends each key's order once
  *     subtotal, taxes, shipping, additionalCosts, discount, total
  *                    plain decimals with "." and the shop's decimals
  *     taxesIncluded  "true" when the prices include the taxes
@@ -1372,10 +1378,22 @@
 				body.append("fields[" + field.number + "]", form.elements["fields[" + field.number + "]"].value.trim());
 				body.append("labels[" + field.number + "]", field.label);
 			}
-			body.append("lines", JSON.stringify(totals.lines.map((line) => ({
-				name: line.name, sku: line.sku, options: optionsText(line.options), quantity: line.quantity,
-				price: plain(line.shown), total: plain(line.shown * line.quantity)
-			}))));
+			// Every retry of this checkout sends the same key, so the shop gets
+			// the order once however often it is sent; a new one after success.
+			this.orderKey = this.orderKey || newOrderKey();
+			const catalogue = couponTablePath();
+			body.append("orderKey", this.orderKey);
+			body.append("catalogue", catalogue);
+			body.append("lines", JSON.stringify(totals.lines.map((line) => {
+				// Lines of the site's other shop pages are checked against their own table.
+				const folder = filesFolderOf(line.thumb);
+				return {
+					id: line.id, name: line.name, sku: line.sku, quantity: line.quantity,
+					options: line.options.map((o) => ({ name: o.name, value: o.value })),
+					price: plain(line.shown), total: plain(line.shown * line.quantity),
+					catalogue: folder && folder !== catalogue ? folder : ""
+				};
+			})));
 			body.append("subtotal", plain(totals.subtotal));
 			body.append("taxes", plain(totals.taxes));
 			body.append("taxesIncluded", String(s.money.showTaxes));
@@ -1401,6 +1419,7 @@
 			}
 			if (answer && answer.ok === true) {
 				this.result = { ok: true, orderID: toText(answer.orderId) };
+				this.orderKey = null;
 				this.orderDraft = null;
 				this.step = "result";
 				this.cart.empty();
@@ -1410,7 +1429,9 @@
 				form.classList.remove("tbBusy");
 				const loader = send.querySelector(".tbLoader");
 				if (loader) loader.remove();
-				status.textContent = text("i18nOrderFailed") + (answer && answer.error ? " (" + answer.error + ")" : "");
+				// "Please try again" would be wrong when the shop may have the order already.
+				status.textContent = answer && answer.maybeSent === true && answer.error ? toText(answer.error)
+					: text("i18nOrderFailed") + (answer && answer.error ? " (" + answer.error + ")" : "");
 			}
 		}
 
@@ -1432,15 +1453,32 @@
 	/* The listing                                                         */
 	/* ------------------------------------------------------------------ */
 
-	// The coupon table lies in the page's files folder, next to its thumbnails.
+	// The coupon and catalogue tables lie in the page's files folder, next to
+	// its thumbnails.
 	function couponTablePath() {
 		const thumb = document.querySelector("form[data-tillbox-product] img");
-		if (!thumb) return "";
-		const folder = new URL(".", thumb.src);
+		return thumb ? filesFolderOf(thumb.src) : "";
+	}
+
+	// The files folder of a picture's address, relative to the site root.
+	function filesFolderOf(address) {
+		let folder;
+		try {
+			folder = new URL(".", address);
+		} catch (error) {
+			return ""; // none, or not an address (a stored cart is the browser's to change)
+		}
 		const root = new URL(state.settings.commonPath.replace(/\/?$/, "/") + "../../../", window.location.href);
 		return folder.pathname.startsWith(root.pathname)
 			? decodeURIComponent(folder.pathname.slice(root.pathname.length)).replace(/\/$/, "")
 			: "";
+	}
+
+	// A new key for one checkout: the order mailer sends each key's order once.
+	function newOrderKey() {
+		const bytes = new Uint8Array(16);
+		window.crypto.getRandomValues(bytes);
+		return Array.from(bytes, (b) => b.toString(16).padStart(2, "0")).join("");
 	}
 
 	// At the purchase limit a product's button rests until the cart has room again.

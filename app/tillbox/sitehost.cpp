@@ -26,9 +26,35 @@ bool SiteHost::open(const QString &path, QString *error)
         RWPage *hostPage = m_hostDocument.addPage(page.uniqueID, page.title, page.location, page.fileName);
         hostPage->setPlugin(plugin.get());
         plugin->setHostPage(&m_hostDocument, hostPage);
-        m_pages.push_back(LoadedPage{page, hostPage, plugin});
+        m_pages.push_back(LoadedPage{page, hostPage, plugin, plugin->changeBroadcastCount()});
     }
     return true;
+}
+
+TillboxPlugin *SiteHost::page(const QString &uniqueID, QString *error) const
+{
+    for (const auto &loaded : m_pages) {
+        if (uniqueID.isNull() || loaded.page.uniqueID == uniqueID)
+            return loaded.plugin.get();
+    }
+    *error = uniqueID.isNull() ? QStringLiteral("the site has no shop page")
+                               : QStringLiteral("the site has no page with the unique ID \"%1\"").arg(uniqueID);
+    return nullptr;
+}
+
+bool SiteHost::saveChanges(const QString &path, QString *error)
+{
+    bool changed = false;
+    for (auto &loaded : m_pages) {
+        if (loaded.plugin->changeBroadcastCount() == loaded.broadcastsAtOpen)
+            continue;
+        loaded.page.pluginData = loaded.plugin->archivedData();
+        if (!m_document.updatePage(loaded.page, error))
+            return false;
+        loaded.broadcastsAtOpen = loaded.plugin->changeBroadcastCount();
+        changed = true;
+    }
+    return !changed || m_document.save(path, error);
 }
 
 void SiteHost::close()

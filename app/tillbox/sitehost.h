@@ -19,6 +19,7 @@ public:
         SitePage page;
         RWPage *hostPage = nullptr;
         std::shared_ptr<TillboxPlugin> plugin;
+        int broadcastsAtOpen = 0;
     };
 
     SiteHost();
@@ -30,6 +31,15 @@ public:
 
     const SiteDocument &document() const { return m_document; }
     const std::vector<LoadedPage> &pages() const { return m_pages; }
+
+    // The page with that unique ID, or the first page for a null ID; null,
+    // with *error, when there is no such page.
+    TillboxPlugin *page(const QString &uniqueID, QString *error) const;
+
+    // Stores every page that marked itself changed since open() back into
+    // the document and saves it to path atomically. Nothing changed: the
+    // file is left alone.
+    [[nodiscard]] bool saveChanges(const QString &path, QString *error);
 
     // Closes the document: every page unloads, freeing its product IDs.
     void close();

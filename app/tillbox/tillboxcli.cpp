@@ -4,6 +4,14 @@
 #include "sitehost.h"
 
 #include "archive/keyedarchiver.h"
+#include "catalogue/tillboxproduct.h"
+#include "exchange/catalogueimport.h"
+#include "exchange/cataloguecsv.h"
+#include "exchange/ferrulesync.h"
+#include "exchange/productimageexport.h"
+#include "exchange/producttransfer.h"
+#include "host/ferruleplugin.h"
+#include "images/picture.h"
 #include "host/exportparameters.h"
 #include "host/bundle.h"
 #include "plugin/tillboxplugin.h"
@@ -38,6 +46,28 @@ bool isKeyedArchive(const QByteArray &bytes)
     return probe.open(bytes);
 }
 
+// Takes "--name VALUE" out of args; false when the option has no value.
+bool takeOption(QStringList &args, const QString &name, QString *value)
+{
+    const qsizetype at = args.indexOf(name);
+    if (at < 0)
+        return true;
+    if (at + 1 >= args.size())
+        return false;
+    *value = args[at + 1];
+    args.remove(at, 2);
+    return true;
+}
+
+bool hasUnknownOption(const QStringList &args)
+{
+    for (const QString &arg : args) {
+        if (arg.startsWith(QLatin1String("--")))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 TillboxCli::TillboxCli() : m_out(stdout), m_err(stderr) {}
@@ -70,6 +100,16 @@ int TillboxCli::run(const QStringList &arguments)
         return addPage(args);
     if (command == QLatin1String("export"))
         return exportSite(args);
+    if (command == QLatin1String("csv"))
+        return csv(args);
+    if (command == QLatin1String("images"))
+        return images(args);
+    if (command == QLatin1String("sync"))
+        return sync(args);
+    if (command == QLatin1String("add-product"))
+        return addProduct(args);
+    if (command == QLatin1String("import-csv"))
+        return importCsv(args);
     if (command == QLatin1String("help") || command == QLatin1String("--help"))
         return usage(0);
     m_err << "tillbox: unknown command \"" << command << "\"\n";
@@ -85,7 +125,16 @@ int TillboxCli::usage(int status)
          "  new-site FILE                      create a site document with one new shop page\n"
          "  add-page SITE PAGEFILE --title T --location L\n"
          "                                     add a stored page to a site document\n"
-         "  export SITE OUTDIR [--preview]     export every page of a site document into OUTDIR\n";
+         "  export SITE OUTDIR [--preview]     export every page of a site document into OUTDIR\n"
+         "  csv SITE [OUT]                     the catalogue of every page as comma-separated text\n"
+         "  images SITE DIR                    every product's picture into DIR/Tillbox images\n"
+         "  sync SITE FERRULE_JSON [--page UNIQUE_ID]\n"
+         "                                     take over the products of a Ferrule catalogue file\n"
+         "  add-product SITE --name N --sku S [--description D] [--image FILE] [--page UNIQUE_ID]\n"
+         "                                     add one product to a page\n"
+         "  import-csv SITE FILE [--page UNIQUE_ID]\n"
+         "                                     update products by SKU from a catalogue text; new SKUs\n"
+         "                                     are added to the page\n";
     s.flush();
     return status;
 }
@@ -283,5 +332,136 @@ int TillboxCli::exportSite(const QStringList &arguments)
         m_err.flush();
         return 1;
     }
+    return 0;
+}
+
+int TillboxCli::csv(const QStringList &args)
+{
+    if (args.size() != 1 && args.size() != 2)
+        return usage(2);
+    SiteHost host;
+    QString error;
+    if (!host.open(args[0], &error))
+        return fail(error);
+    const QByteArray text = CatalogueCsv::allProductsCSV().toUtf8();
+    if (args.size() == 2) {
+        if (!AtomicFile::write(args[1], text, &error))
+            return fail(error);
+        return 0;
+    }
+    m_out.flush();
+    const size_t size = size_t(text.size());
+    if (std::fwrite(text.constData(), 1, size, stdout) != size || std::fflush(stdout) != 0)
+        return fail(QStringLiteral("cannot write to standard output"));
+    return 0;
+}
+
+int TillboxCli::images(const QStringList &args)
+{
+    if (args.size() != 2)
+        return usage(2);
+    const QString folder = QDir(args[1]).absolutePath();
+    SiteHost host;
+    QString error;
+    if (!host.open(args[0], &error))
+        return fail(error);
+    // The folder must take files at all; single products may still fail.
+    const QString probe = folder + QStringLiteral("/.tillbox-write-test");
+    if (!QDir().mkpath(folder) || !AtomicFile::write(probe, QByteArray("ok"), &error))
+        return fail(QStringLiteral("cannot write into the folder %1").arg(folder));
+    QFile::remove(probe);
+    ProductImageExport::exportProductImages(folder, [this](const QString &line) {
+        m_err << line << '\n';
+        m_err.flush();
+    });
+    return 0;
+}
+
+int TillboxCli::sync(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    QString pageID;
+    if (!takeOption(args, QStringLiteral("--page"), &pageID) || hasUnknownOption(args) || args.size() != 2)
+        return usage(2);
+    SiteHost host;
+    QString error;
+    if (!host.open(args[0], &error))
+        return fail(error);
+    TillboxPlugin *page = host.page(pageID, &error);
+    if (!page)
+        return fail(error);
+    if (!FerrulePlugin::registerCatalogue(args[1], &error))
+        return fail(error);
+    const FerruleSync::Result result = FerruleSync::syncFerruleProducts(*page);
+    if (!host.saveChanges(args[0], &error))
+        return fail(error);
+    m_out << FerruleSync::resultMessage(result.added, result.updated) << '\n';
+    m_out.flush();
+    return 0;
+}
+
+int TillboxCli::addProduct(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    QString pageID, name, sku, description, imagePath;
+    if (!takeOption(args, QStringLiteral("--page"), &pageID) || !takeOption(args, QStringLiteral("--name"), &name)
+        || !takeOption(args, QStringLiteral("--sku"), &sku)
+        || !takeOption(args, QStringLiteral("--description"), &description)
+        || !takeOption(args, QStringLiteral("--image"), &imagePath) || hasUnknownOption(args) || args.size() != 1
+        || name.isNull() || sku.isNull())
+        return usage(2);
+    QVariantMap record{{QStringLiteral("name"), name}, {QStringLiteral("SKU"), sku}};
+    if (!description.isNull())
+        record.insert(QStringLiteral("description"), description);
+    QString error;
+    if (!imagePath.isNull()) {
+        QByteArray bytes;
+        if (!readFile(imagePath, &bytes, &error))
+            return fail(error);
+        if (Picture(bytes).isNull())
+            return fail(QStringLiteral("%1 is not a picture").arg(imagePath));
+        record.insert(QStringLiteral("image"), bytes);
+    }
+    SiteHost host;
+    if (!host.open(args[0], &error))
+        return fail(error);
+    TillboxPlugin *page = host.page(pageID, &error);
+    if (!page)
+        return fail(error);
+    ProductTransfer::handleTransfer(*page, record);
+    if (!host.saveChanges(args[0], &error))
+        return fail(error);
+    return 0;
+}
+
+int TillboxCli::importCsv(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    QString pageID;
+    if (!takeOption(args, QStringLiteral("--page"), &pageID) || hasUnknownOption(args) || args.size() != 2)
+        return usage(2);
+    SiteHost host;
+    QString error;
+    if (!host.open(args[0], &error))
+        return fail(error);
+    TillboxPlugin *page = host.page(pageID, &error);
+    if (!page)
+        return fail(error);
+    QByteArray bytes;
+    if (!readFile(args[1], &bytes, &error))
+        return fail(error);
+    QList<TillboxPlugin *> pages;
+    for (const auto &loaded : host.pages())
+        pages << loaded.plugin.get();
+    CatalogueImport::Result result;
+    if (!CatalogueImport::importCSV(bytes, pages, *page, &result, &error))
+        return fail(QStringLiteral("%1: %2; nothing was changed").arg(args[1], error));
+    for (const QString &warning : std::as_const(result.warnings))
+        m_err << "tillbox: " << args[1] << ": " << warning << '\n';
+    m_err.flush();
+    if (!host.saveChanges(args[0], &error))
+        return fail(error);
+    m_out << "added " << result.added << ", updated " << result.updated << '\n';
+    m_out.flush();
     return 0;
 }

@@ -17,6 +17,11 @@ private:
     int newSite(const QStringList &args);
     int addPage(const QStringList &args);
     int exportSite(const QStringList &args);
+    int csv(const QStringList &args);
+    int images(const QStringList &args);
+    int sync(const QStringList &args);
+    int addProduct(const QStringList &args);
+    int importCsv(const QStringList &args);
     int usage(int status);
     int fail(const QString &message);
 

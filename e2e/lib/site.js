@@ -35,7 +35,7 @@ const BLANK_PAGE = '<!DOCTYPE html><title>blank</title>';
 // The shared files, by subfolder, as the export copies them.
 const SHARED_FILES = {
   tillbox: ['mootools.tillbox.js', 'class.phpmailer.php', 'class.smtp.php', 'couponChecker.php', 'json.php',
-    'backgroundBottom.png', 'backgroundTop.png', 'tillbox.css'],
+    'cartTotals.php', 'backgroundBottom.png', 'backgroundTop.png', 'tillbox.css'],
   mootools: ['mootools.core.js', 'mootools.more.js'],
   remooz: ['mootools.remooz.js', 'remo_bg_e.png', 'remo_bg_n.png', 'remo_bg_ne.png', 'remo_bg_nw.png',
     'remo_bg_s.png', 'remo_bg_se.png', 'remo_bg_sw.png', 'remo_bg_w.png', 'closebox.gif', 'closebox.png',

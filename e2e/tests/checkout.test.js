@@ -197,7 +197,8 @@ test('Sisow: the payment request with the amount in cents and the signature', as
 });
 
 test('direct order: required and e-mail fields, the post, the thank-you', async () => {
-  const { page } = await shops.open({ settings: only('enableDirectOrder') });
+  const shop = await shops.open({ settings: only('enableDirectOrder') });
+  const { page } = shop;
   let posted = null;
   await page.route('**/rw_common/plugins/tillbox/tillbox/orderMailer.php', async (route) => {
     posted = route.request().postData();
@@ -238,16 +239,26 @@ test('direct order: required and e-mail fields, the post, the thank-you', async 
     body.get('labels[5]'), body.get('fields[15]'), body.has('fields[4]'), body.get('website')],
   ['Ann', 'Name', 'Lee & Co', 'ann@example.com', 'E-mail', 'Ring twice.\nThanks', false, '']);
   assert.deepEqual(JSON.parse(body.get('lines')), [
-    { name: 'Classic "Tee"', sku: 'TEE-1', options: 'Size: L', quantity: 2, price: '22.00', total: '44.00' },
+    { id: '101', name: 'Classic "Tee"', sku: 'TEE-1', quantity: 2, options: [{ name: 'Size', value: 'L' }],
+      price: '22.00', total: '44.00', catalogue: '' },
   ]);
+  // What the mailer checks the figures against, and the key that makes a retry harmless.
+  assert.equal(body.get('catalogue'), shop.site.filesFolder);
+  assert.match(body.get('orderKey'), /^[0-9a-f]{32}$/);
   assert.deepEqual(['subtotal', 'taxes', 'taxesIncluded', 'shipping', 'additionalCosts', 'discount', 'total', 'currency', 'coupon']
     .map((n) => body.get(n)), ['44.00', '4.40', 'false', '4.00', '5.00', '0.00', '57.40', 'USD', '']);
 });
 
-test('direct order: a failed send keeps the cart and says so', async () => {
+test('direct order: a failed send keeps the cart and says so; its retry keeps the order key', async () => {
   const { page } = await shops.open({ settings: only('enableDirectOrder') });
-  await page.route('**/orderMailer.php', (route) => route.fulfill({ status: 502, contentType: 'application/json',
-    body: JSON.stringify({ ok: false, error: 'Sending failed.' }) }));
+  const keys = [];
+  await page.route('**/orderMailer.php', (route) => {
+    keys.push(new URLSearchParams(route.request().postData()).get('orderKey'));
+    // The second time the message reached the mail server before it failed.
+    const answer = keys.length === 1 ? { ok: false, error: 'Sending failed.' }
+      : { ok: false, maybeSent: true, error: 'The shop may have received your order.' };
+    return route.fulfill({ status: 502, contentType: 'application/json', body: JSON.stringify(answer) });
+  });
   await addToCart(page, 104);
   await page.locator('.tbBarCheckout').click();
   for (const label of ['Name', 'Surname', 'Company', 'Phone', 'Address', 'ZIP', 'City', 'Country']) {
@@ -260,4 +271,10 @@ test('direct order: a failed send keeps the cart and says so', async () => {
   assert.equal(await alert.textContent(), 'Sorry, your order could not be sent. Please try again. (Sending failed.)');
   assert.equal((await totals(page)).count, 1);
   assert.equal(await page.getByRole('button', { name: 'Send order' }).isDisabled(), false);
+  await page.getByRole('button', { name: 'Send order' }).click();
+  // Not "please try again": the shopper is told only what the server knows.
+  await alert.filter({ hasText: 'may have received' }).waitFor();
+  assert.equal(await alert.textContent(), 'The shop may have received your order.');
+  assert.equal(keys.length, 2);
+  assert.equal(keys[1], keys[0]);
 });

@@ -9,6 +9,7 @@ const assert = require('node:assert/strict');
 const { useBrowser, addToCart, totals, openCart, summary, postedFields } = require('./harness');
 const { servedShops, manifest, sisowSignature } = require('../lib/site');
 const { readMails, waitForMail } = require('../lib/mail');
+const { setTimeout: delay } = require('node:timers/promises');
 
 const served = servedShops();
 if (served.length === 0) {
@@ -85,9 +86,12 @@ function orderForm(overrides = {}) {
   const body = new URLSearchParams();
   for (const [n, value] of Object.entries({ ...fields, ...overrides.fields })) body.append(`fields[${n}]`, value);
   for (const [n, value] of Object.entries({ ...labels, ...overrides.labels })) body.append(`labels[${n}]`, value);
-  body.append('lines', JSON.stringify([{ name: 'Mug', sku: 'MUG-2', options: '', quantity: 1, price: '9.50', total: '9.50' }]));
+  // The shop's own figures for a mug: the order passes the price check.
+  body.append('lines', JSON.stringify([{ id: '102', name: 'Mug', sku: 'MUG-2', options: [], quantity: 1, price: '9.50',
+    total: '9.50', ...overrides.line }]));
   for (const [name, value] of Object.entries({ subtotal: '9.50', taxes: '0.00', taxesIncluded: 'false', shipping: '0.00',
-    additionalCosts: '5.00', discount: '0.00', total: '14.50', currency: 'USD', coupon: '', website: '', ...overrides.extra })) {
+    additionalCosts: '5.00', discount: '0.00', total: '14.50', currency: 'USD', coupon: '', website: '',
+    catalogue: served[0].filesFolder, ...overrides.extra })) {
     body.append(name, value);
   }
   return body;
@@ -248,23 +252,34 @@ function defineTests() {
     }
   });
 
-  for (const name of ['dot-left', 'comma-right'].filter((n) => served.some((s) => s.name === n))) {
-    test(`direct order from the ${name} shop through orderMailer.php reaches the shop's mailbox`, async (t) => {
-      const shop = await shops.open({ shop: name });
+  // From the shop page to the filled order form; the notes carry a token to find the mail by.
+  async function openOrderForm(page, token) {
+    await fillCart(page);
+    await openCart(page);
+    await checkCoupon(page, 'SAVE10');
+    await page.locator('.tbBarCheckout').click();
+    await page.getByRole('radio', { name: 'Order by e-mail' }).check();
+    await page.getByRole('button', { name: 'Continue' }).click();
+    await page.getByRole('heading', { name: 'Your details' }).waitFor();
+    const values = { Name: 'Ann', Surname: 'Lee', Company: 'Lee & Co', 'E-mail': 'ann@example.com', Phone: '123',
+      Address: 'Main St 1', ZIP: '1000', City: 'Town', Country: 'Land', Notes: `Ring twice.\nOrder ${token}` };
+    for (const [label, value] of Object.entries(values)) {
+      await page.getByRole('textbox', { name: label, exact: true }).fill(value);
+    }
+  }
+
+  const sent = async (token) => {
+    // Whatever might still arrive late.
+    await delay(500);
+    return readMails(mailDir).filter((m) => m.body.includes(token));
+  };
+
+  for (const variant of served) {
+    test(`direct order from the ${variant.name} shop through orderMailer.php reaches the shop's mailbox unmarked`, async () => {
+      const shop = await shops.open({ shop: variant.name });
       const { page } = shop;
       const token = unique();
-      await fillCart(page);
-      await openCart(page);
-      await checkCoupon(page, 'SAVE10');
-      await page.locator('.tbBarCheckout').click();
-      await page.getByRole('radio', { name: 'Order by e-mail' }).check();
-      await page.getByRole('button', { name: 'Continue' }).click();
-      await page.getByRole('heading', { name: 'Your details' }).waitFor();
-      const values = { Name: 'Ann', Surname: 'Lee', Company: 'Lee & Co', 'E-mail': 'ann@example.com', Phone: '123',
-        Address: 'Main St 1', ZIP: '1000', City: 'Town', Country: 'Land', Notes: `Ring twice.\nOrder ${token}` };
-      for (const [label, value] of Object.entries(values)) {
-        await page.getByRole('textbox', { name: label, exact: true }).fill(value);
-      }
+      await openOrderForm(page, token);
       const answer = page.waitForResponse((response) => response.url().endsWith(MAILER));
       await page.getByRole('button', { name: 'Send order' }).click();
       assert.equal((await answer).status(), 200);
@@ -275,9 +290,11 @@ function defineTests() {
 
       const mail = await waitForMail(mailDir, (m) => m.body.includes(token));
       assert.deepEqual(mail.rcptTos, [SHOP_ADDRESS]);
+      // The shop's catalogue agrees with the cart: no price-check mark.
       assert.deepEqual(['To', 'Reply-To', 'Subject'].map(mail.header),
         [SHOP_ADDRESS, 'ann@example.com', `New order from your online shop ${orderID}`]);
       const body = mail.body;
+      assert.doesNotMatch(body, /PRICE CHECK|could not be checked/);
       const expected = [
         'A new order has been placed in your shop.\nHere are the details:\n',
         `Order ID: ${orderID}\n`,
@@ -291,9 +308,68 @@ function defineTests() {
           'Total: 65.66\nCurrency: USD\n',
       ];
       for (const part of expected) assert.ok(body.includes(part), `the mail lacks:\n${part}\n---- mail:\n${body}`);
-
+      assert.equal((await sent(token)).length, 1);
     });
   }
+
+  test('a send whose answer is lost, sent again, gives exactly one mail and the first order ID', async () => {
+    const shop = await shops.open();
+    const { page } = shop;
+    const token = unique();
+    await openOrderForm(page, token);
+    let lost = 0;
+    await page.route((url) => url.pathname === MAILER, async (route) => {
+      if (lost++ > 0) return route.continue();
+      // The order reaches the shop, but its answer never reaches the browser.
+      await route.fetch();
+      await route.abort('failed');
+    });
+    await page.getByRole('button', { name: 'Send order' }).click();
+    await page.locator('.tbOrderStatus').filter({ hasText: 'could not be sent' }).waitFor();
+    const mail = await waitForMail(mailDir, (m) => m.body.includes(token));
+    await page.getByRole('button', { name: 'Send order' }).click();
+    await page.getByRole('heading', { name: 'Thank you! Your order has been sent.' }).waitFor();
+    const orderID = await page.locator('.tbOrderID').textContent();
+    assert.equal(mail.header('Subject'), `New order from your online shop ${orderID}`);
+    assert.equal(lost, 2);
+    assert.equal((await sent(token)).length, 1);
+  });
+
+  test('a double click on send gives exactly one mail', async () => {
+    const shop = await shops.open();
+    const { page } = shop;
+    const token = unique();
+    await openOrderForm(page, token);
+    const posts = [];
+    page.on('request', (request) => { if (request.url().endsWith(MAILER)) posts.push(request.postData()); });
+    await page.getByRole('button', { name: 'Send order' }).dblclick();
+    await page.getByRole('heading', { name: 'Thank you! Your order has been sent.' }).waitFor();
+    assert.equal((await sent(token)).length, 1);
+    // Sent again by hand with the same key (a second tab, a stale page): the same order, no second mail.
+    const again = await post(shop.site.origin, MAILER, new URLSearchParams(posts[0]));
+    assert.deepEqual(again, { status: 200, answer: { ok: true, orderId: await page.locator('.tbOrderID').textContent() } });
+    assert.equal((await sent(token)).length, 1);
+  });
+
+  test('a tampered order arrives marked, with the figures the shop works out', async () => {
+    const token = unique();
+    const body = orderForm({ fields: { 15: `ref ${token}` }, line: { quantity: 1000, price: '0.01', total: '10.00' },
+      extra: { subtotal: '10.00', discount: '99999.00', total: '0.01' } });
+    const result = await post(home.origin, MAILER, body);
+    assert.equal(result.status, 200);
+    const mail = await waitForMail(mailDir, (m) => m.body.includes(token));
+    assert.equal(mail.header('Subject'), `[CHECK PRICES] New order from your online shop ${result.answer.orderId}`);
+    assert.ok(mail.body.startsWith('PRICE CHECK: the figures sent with this order differ from the shop\'s catalogue.\n'),
+      mail.body);
+    const rows = Object.fromEntries(mail.body.slice(0, mail.body.indexOf('-'.repeat(60))).split('\n').slice(3)
+      .filter(Boolean).map((line) => { const [label, ...rest] = line.trim().split(/\s{2,}/); return [label, rest]; }));
+    assert.deepEqual(rows['Line 1 (MUG-2) price'], ['0.01', '9.50', '<<<']);
+    assert.deepEqual(rows['Line 1 (MUG-2) total'], ['10.00', '9500.00', '<<<']);
+    assert.deepEqual(rows.Discount, ['99999.00', '0.00', '<<<']);
+    // A thousand mugs at 9.50 are above every handling tier.
+    assert.deepEqual(rows.Total, ['0.01', '9500.00', '<<<']);
+    assert.match(mail.body, /- Line 1 \(MUG-2\): more than the purchase limit of 2\./);
+  });
 
   test('orderMailer.php refuses header injection and sends to the shop only', async () => {
     const origin = home.origin;

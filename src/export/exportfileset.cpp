@@ -2,6 +2,7 @@
 
 #include "catalogue/tillboxproduct.h"
 #include "export/cartheader.h"
+#include "export/cataloguetable.h"
 #include "export/exportsource.h"
 #include "prices/priceformatting.h"
 #include "host/bundle.h"
@@ -38,6 +39,7 @@ const QList<SharedFolder> &sharedFolders()
         {QStringLiteral("tillbox"),
          {QStringLiteral("mootools.tillbox.js"), QStringLiteral("class.phpmailer.php"),
           QStringLiteral("class.smtp.php"), QStringLiteral("couponChecker.php"), QStringLiteral("json.php"),
+          QStringLiteral("cartTotals.php"),
           QStringLiteral("backgroundBottom.png"), QStringLiteral("backgroundTop.png"), QStringLiteral("tillbox.css")}},
         {QStringLiteral("mootools"), {QStringLiteral("mootools.core.js"), QStringLiteral("mootools.more.js")}},
         {QStringLiteral("remooz"),
@@ -323,6 +325,10 @@ QStringList ExportFileSet::extraFilesNeededInExportFolder(const ExportParameters
     const QString couponsPath = QDir(scratch).filePath(CouponsFileName);
     writeText(couponsPath, coupons);
     paths.append(couponsPath);
+    // Beside it, what the order mailer checks an order's figures against.
+    const QString cataloguePath = QDir(scratch).filePath(CatalogueTable::FileName);
+    writeText(cataloguePath, CatalogueTable::phpText(settings, m_source.exportProducts()));
+    paths.append(cataloguePath);
 
     if (params.path().isEmpty()) {
         // The shared folder would otherwise be "/rw_common/...".

@@ -17,8 +17,8 @@ inline const QString TBXCommonFilePath = QStringLiteral("rw_common/plugins/tillb
 
 // The files a shop page needs on the web server.
 //
-// The page's own files (each product's full image and thumbnail, and
-// "coupons.php") go into the host's scratch folder "TillboxPlugin", and their
+// The page's own files (each product's full image and thumbnail,
+// "coupons.php" and the catalogue table "catalogue.php") go into the host's scratch folder "TillboxPlugin", and their
 // paths are returned for the host to copy into the page's files folder. The
 // files all shop pages share (cart scripts and style sheets, PHP scripts,
 // "orderMailer.php", ReMooz resources, cart icons) are written straight into
@@ -49,9 +49,9 @@ public:
     void setPictureThreads(int threads) { m_pictureThreads = threads; }
 
     // Writes every file and returns the paths of the page's own files: per
-    // product, in list order, its full image then its thumbnail; last
-    // "coupons.php". 2N + 1 paths whether or not the writes succeeded; empty
-    // only when the host gave no scratch folder.
+    // product, in list order, its full image then its thumbnail; then
+    // "coupons.php" and last "catalogue.php". 2N + 2 paths whether or not the
+    // writes succeeded; empty only when the host gave no scratch folder.
     QStringList extraFilesNeededInExportFolder(const ExportParameters &params);
     // What went wrong in the last extraFilesNeededInExportFolder; empty when
     // every file was written.

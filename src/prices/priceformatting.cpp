@@ -156,6 +156,12 @@ QString PriceFormatting::stringWithPrice(double price, bool precisionLimit) cons
     return CFormat::fixed(price, precisionLimit ? decimalsForIndex(m_settings.decimalNumberIndex()) : 4);
 }
 
+double PriceFormatting::unitTax(float taxRate, float price)
+{
+    const float product = taxRate * price;
+    return double(product) / 100.0;
+}
+
 double PriceFormatting::shownPrice(double price, double taxRate) const
 {
     if (!m_settings.showPricesIncludingTaxes())

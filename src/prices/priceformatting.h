@@ -38,6 +38,9 @@ public:
     QString stringWithPrice(double price, bool precisionLimit) const;
     // price * (taxRate + 100) / 100 when prices are shown with taxes.
     double shownPrice(double price, double taxRate) const;
+    // The tax of one unit as the page states it for the cart: the product in
+    // single precision, the division in double.
+    static double unitTax(float taxRate, float price);
 
     // The number of decimals that decimalNumberIndex stands for (0 to 4, else 2).
     static int decimalsForIndex(int decimalNumberIndex);

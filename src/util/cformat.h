@@ -9,4 +9,6 @@ class CFormat
 {
 public:
     static QString fixed(double value, int decimals);
+    // "%.Ng": at most N significant digits, no trailing zeros or point.
+    static QString general(double value, int significantDigits);
 };

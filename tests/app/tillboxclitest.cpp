@@ -136,3 +136,91 @@ TEST(TillboxCli, ExportWritesAWorkingSiteAndRefusesAnUnwritableFolder)
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(refused.err.contains("cannot create the output folder")) << refused.err.toStdString();
 }
+
+namespace {
+
+const QString kDemo = QStringLiteral(TILLBOX_TEST_SOURCES "/../demo");
+
+// A copy of the demo shop to work on.
+QString demoSite(const QTemporaryDir &dir)
+{
+    const QString site = dir.filePath(QStringLiteral("site.tillbox"));
+    QFile::copy(kDemo + QStringLiteral("/demo-shop.tillbox"), site);
+    return site;
+}
+
+} // namespace
+
+TEST(ExchangeCli, CatalogueRoundTripSyncTransferAndPictures)
+{
+    QTemporaryDir dir;
+    const QString site = demoSite(dir);
+    const QByteArray original = testsupport::readFile(site);
+    const QString csv = dir.filePath(QStringLiteral("catalogue.csv"));
+
+    const CliRun toStdout = tillbox({QStringLiteral("csv"), site});
+    ASSERT_EQ(toStdout.status, 0) << toStdout.err.constData();
+    ASSERT_EQ(tillbox({QStringLiteral("csv"), site, csv}).status, 0);
+    EXPECT_EQ(testsupport::readFile(csv), toStdout.out);
+    EXPECT_TRUE(toStdout.out.startsWith("versionSKU,productExportEnabled,"));
+
+    const CliRun reimport = tillbox({QStringLiteral("import-csv"), site, csv});
+    EXPECT_EQ(reimport.status, 0) << reimport.err.constData();
+    EXPECT_EQ(testsupport::readFile(site), original) << "reading back the same text changes nothing";
+
+    const CliRun sync = tillbox({QStringLiteral("sync"), site, kDemo + QStringLiteral("/ferrule-catalogue.json")});
+    ASSERT_EQ(sync.status, 0) << sync.err.constData();
+    EXPECT_EQ(sync.out, "New products added: 2\nExisting products updated: 1\n");
+
+    testsupport::writeFile(dir.filePath(QStringLiteral("photo.jpg")),
+                           testsupport::readFile(kDemo + QStringLiteral("/pictures/grinder.jpg")));
+    ASSERT_EQ(tillbox({QStringLiteral("add-product"), site, QStringLiteral("--name"), QStringLiteral("Grinder Two"),
+                       QStringLiteral("--sku"), QStringLiteral("G-2"), QStringLiteral("--image"),
+                       dir.filePath(QStringLiteral("photo.jpg"))})
+                  .status,
+              0);
+    const QByteArray after = tillbox({QStringLiteral("csv"), site}).out;
+    for (const char *sku : {"\"FER-CUP-2\",\"1\",\"Enamel Camp Cup\"", "\"FER-OLD-3\",\"0\"", "\"G-2\",\"1\",\"Grinder Two\""})
+        EXPECT_TRUE(after.contains(sku)) << sku;
+
+    const CliRun images = tillbox({QStringLiteral("images"), site, dir.filePath(QStringLiteral("out"))});
+    EXPECT_EQ(images.status, 0) << images.err.constData();
+    EXPECT_EQ(testsupport::readFile(dir.filePath(QStringLiteral("out/Tillbox images/G-2.jpg"))),
+              testsupport::readFile(dir.filePath(QStringLiteral("photo.jpg"))));
+}
+
+TEST(ExchangeCli, FailuresAreOneLineAndLeaveTheSiteAlone)
+{
+    QTemporaryDir dir;
+    const QString site = demoSite(dir);
+    const QByteArray original = testsupport::readFile(site);
+    testsupport::writeFile(dir.filePath(QStringLiteral("bad.csv")), "versionSKU\n\"x\",\"y\n");
+    testsupport::writeFile(dir.filePath(QStringLiteral("notapicture.png")), "text");
+    testsupport::writeFile(dir.filePath(QStringLiteral("file")), "x");
+    testsupport::writeFile(dir.filePath(QStringLiteral("no-picture.json")), "[{\"SKU\": \"A\", \"Icon\": \"gone.png\"}]");
+    const QString ferrule = kDemo + QStringLiteral("/ferrule-catalogue.json");
+    const QList<QStringList> failures = {
+        {QStringLiteral("csv"), dir.filePath(QStringLiteral("missing.tillbox"))},
+        {QStringLiteral("sync"), site, dir.filePath(QStringLiteral("missing.json"))},
+        {QStringLiteral("sync"), site, dir.filePath(QStringLiteral("bad.csv"))},
+        {QStringLiteral("sync"), site, dir.filePath(QStringLiteral("no-picture.json"))},
+        {QStringLiteral("sync"), site, ferrule, QStringLiteral("--page"), QStringLiteral("no-such-page")},
+        {QStringLiteral("add-product"), site, QStringLiteral("--name"), QStringLiteral("N"), QStringLiteral("--sku"),
+         QStringLiteral("S"), QStringLiteral("--image"), dir.filePath(QStringLiteral("missing.png"))},
+        {QStringLiteral("add-product"), site, QStringLiteral("--name"), QStringLiteral("N"), QStringLiteral("--sku"),
+         QStringLiteral("S"), QStringLiteral("--image"), dir.filePath(QStringLiteral("notapicture.png"))},
+        {QStringLiteral("import-csv"), site, dir.filePath(QStringLiteral("bad.csv"))},
+        {QStringLiteral("images"), site, dir.filePath(QStringLiteral("file"))},
+    };
+    for (const QStringList &args : failures) {
+        const CliRun run = tillbox(args);
+        EXPECT_EQ(run.status, 1) << qPrintable(args.join(' '));
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.constData();
+        EXPECT_TRUE(run.err.startsWith("tillbox: ")) << run.err.constData();
+        EXPECT_EQ(testsupport::readFile(site), original) << qPrintable(args.join(' '));
+    }
+    const CliRun help = tillbox({QStringLiteral("--help")});
+    for (const char *command : {"csv SITE", "images SITE DIR", "sync SITE FERRULE_JSON", "add-product SITE",
+                                "import-csv SITE FILE"})
+        EXPECT_TRUE(help.out.contains(command)) << command;
+}

@@ -1,5 +1,7 @@
 #include "exporttestsupport.h"
 
+#include "catalogue/tillboxoption.h"
+#include "catalogue/tillboxoptionvalue.h"
 #include "catalogue/tillboxproduct.h"
 #include "export/exportfileset.h"
 #include "export/productlisting.h"
@@ -58,7 +60,8 @@ const QStringList &sharedFiles()
 {
     static const QStringList files = {
         "tillbox/mootools.tillbox.js", "tillbox/class.phpmailer.php", "tillbox/class.smtp.php",
-        "tillbox/couponChecker.php",   "tillbox/json.php",            "tillbox/backgroundBottom.png",
+        "tillbox/couponChecker.php",   "tillbox/json.php",            "tillbox/cartTotals.php",
+        "tillbox/backgroundBottom.png",
         "tillbox/backgroundTop.png",   "tillbox/tillbox.css",         "mootools/mootools.core.js",
         "mootools/mootools.more.js",   "remooz/mootools.remooz.js",   "remooz/remo_bg_e.png",
         "remooz/remo_bg_n.png",        "remooz/remo_bg_ne.png",       "remooz/remo_bg_nw.png",
@@ -140,13 +143,13 @@ QStringList fileNames(const QStringList &paths)
     return names;
 }
 
-TEST_F(ExportFileSetTest, PageWithoutProductsListsOnlyAnEmptyCouponTable)
+TEST_F(ExportFileSetTest, PageWithoutProductsListsOnlyAnEmptyCouponTableAndTheCatalogue)
 {
     const QStringList paths = exportFiles();
-    ASSERT_EQ(paths.size(), 1);
-    EXPECT_EQ(QFileInfo(paths[0]).fileName(), "coupons.php");
+    ASSERT_EQ(fileNames(paths), QStringList({"coupons.php", "catalogue.php"}));
     EXPECT_TRUE(QFileInfo(paths[0]).isFile());
     EXPECT_EQ(readBytes(paths[0]), "");
+    EXPECT_TRUE(QFileInfo(paths[1]).isFile());
 }
 
 TEST_F(ExportFileSetTest, ProductPicturesThenCouponTableInListOrder)
@@ -168,7 +171,8 @@ TEST_F(ExportFileSetTest, ProductPicturesThenCouponTableInListOrder)
     EXPECT_EQ(lastTotal, 3);
 
     EXPECT_EQ(fileNames(paths), QStringList({"101.jpg", "101_thumb.jpg", "102_mug.jpg", "102_mug_thumb.png",
-                                             "103_cup.jpg", "103_cup_thumb.jpg", "coupons.php"}));
+                                             "103_cup.jpg", "103_cup_thumb.jpg", "coupons.php",
+                                             "catalogue.php"}));
     const QString scratch = QFileInfo(paths[0]).absolutePath();
     EXPECT_EQ(QFileInfo(scratch).fileName(), "TillboxPlugin");
     for (const QString &path : paths) {
@@ -196,21 +200,21 @@ TEST_F(ExportFileSetTest, CouponTableHoldsOneEntryPerCouponWhenCouponsAreOn)
         "<?php $c[] = array('SAVE15', 'It\\'s \"15\"\nnow \\\\o/ $5', '2024-03-01', '2024-04-30', '15.00', '%', "
         "'SKU-2'); ?>\n";
     QStringList paths = exportFiles();
-    ASSERT_EQ(paths.size(), 7);
-    EXPECT_EQ(QString::fromUtf8(readBytes(paths.last())), expected);
+    ASSERT_EQ(paths.size(), 8);
+    EXPECT_EQ(QString::fromUtf8(readBytes(paths[6])), expected);
 
     second->setCouponType(1);
     second->setCouponStart(std::nullopt);
     settings().setDecimalNumberIndex(0);
     paths = exportFiles();
-    EXPECT_EQ(QString::fromUtf8(readBytes(paths.last())),
+    EXPECT_EQ(QString::fromUtf8(readBytes(paths[6])),
               "<?php $c[] = array('SAVE15', 'It\\'s \"15\"\nnow \\\\o/ $5', '', '2024-04-30', '15', '$', "
               "'SKU-2'); ?>\n");
 
     // Off: the table is written empty, whatever the products hold.
     settings().setEnableCoupons(false);
     paths = exportFiles();
-    EXPECT_EQ(readBytes(paths.last()), "");
+    EXPECT_EQ(readBytes(paths[6]), "");
 }
 
 TEST_F(ExportFileSetTest, SharedFilesAreCopiedIntoTheSiteFolder)
@@ -270,12 +274,41 @@ TEST_F(ExportFileSetTest, OrderMailerWithSmtpOff)
     EXPECT_TRUE(mailer.contains("'ssl' => 'true',")) << qPrintable(mailer);
 }
 
+// Both generated PHP files reach PHP exactly, whatever the owner typed, and
+// the catalogue table holds the texts the listing gives the cart.
 TEST_F(ExportFileSetTest, PhpValuesReachPhpExactly)
 {
     const QString password = "pa$$word\\' \"x\" {$y} \\\\";
     settings().setSmtpPassword(password);
     settings().setDirectOrderSubject("It's $total");
-    exportFiles();
+    settings().setDecimalNumberIndex(0);
+    settings().setShowPricesIncludingTaxes(true);
+    settings().setAdditionalCostsTypeTag(20);
+    settings().setAdditionalCostsLimit(0, 50.0f);
+    settings().setAdditionalCostsValue(0, 4.6f);
+    auto tee = addProduct(101);
+    tee->setName(password);
+    tee->setSKU("TEE-1");
+    tee->setPrice(20.0f);
+    tee->setHasSpecialPrice(true);
+    tee->setSpecialPrice(18.5f);
+    tee->setTaxRate(10.0f);
+    tee->setHasShipping(true);
+    tee->setShipping(3.0f);
+    tee->setAdditionalItemShipping(1.0f);
+    tee->setWeight(0.25f);
+    tee->setPurchaseLimit(4);
+    auto size = TillboxOption::create();
+    size->setOptionName("Size's");
+    size->setOptionTypeTag(TillboxOption::ValueListTag);
+    auto large = TillboxOptionValue::create();
+    large->setOptionValueName("L");
+    large->setOptionValuePrice(2.0f);
+    large->setOptionValueWeight(0.05f);
+    size->setOptionValuesArray({large});
+    tee->setOptionsArray({size});
+    addProduct(102)->setStatus(TillboxProduct::StatusHidden);
+    const QStringList paths = exportFiles();
     const QString mailerPath = shared("tillbox/orderMailer.php");
     EXPECT_TRUE(QString::fromUtf8(readBytes(mailerPath))
                     .contains("'password' => 'pa$$word\\\\\\' \"x\" {$y} \\\\\\\\',"));
@@ -284,10 +317,25 @@ TEST_F(ExportFileSetTest, PhpValuesReachPhpExactly)
     if (php.isEmpty())
         GTEST_SKIP() << "php is not installed";
     QProcess process;
-    process.start(php, {"-r", "include $argv[1]; echo $s['password'], \"\\n\", $s['subject'];", mailerPath});
+    process.start(php, {"-r",
+                        "include $argv[1]; echo $s['password'], \"\\n\", $s['subject'], \"\\n\";"
+                        "define('TILLBOX_CATALOGUE', 1); include $argv[2]; $c = $tillboxCatalogue;"
+                        "echo json_encode(array($c['decimals'], $c['showTaxes'], $c['tierType'], $c['tiers'][0],"
+                        "$c['products'][0], $c['products'][1]['status']), JSON_UNESCAPED_SLASHES);",
+                        mailerPath, paths.last()});
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
-    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), password + "\nIt's $total");
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()),
+              password + "\nIt's $total\n"
+                         R"(["0","true","price",{"limit":"50","value":"5"},)"
+                         R"({"id":"101","sku":"TEE-1","name":"pa$$word\\' \"x\" {$y} \\\\","status":"0","limit":"4",)"
+                         R"("price":"18.5000","taxRate":"10.0000","taxes":"1.8500","shipping1":"3.0000",)"
+                         R"("shipping2":"1.0000","weight":"0.250000","options":[{"name":"Size's","type":"20",)"
+                         R"("values":[{"name":"L","price":"2.0000","taxes":"0.2000","weight":"0.050000"}]}]},"2"])");
+    // Requested directly, the table shows nothing.
+    process.start(php, {"-r", "include $argv[1]; echo 'shown';", paths.last()});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.readAllStandardOutput(), "");
 }
 
 TEST_F(ExportFileSetTest, FailuresAreCollectedLoggedAndDoNotStopTheExport)
@@ -305,7 +353,7 @@ TEST_F(ExportFileSetTest, FailuresAreCollectedLoggedAndDoNotStopTheExport)
         paths = exportFiles(&failures);
         logged = log.lines();
     }
-    EXPECT_EQ(paths.size(), 3);
+    EXPECT_EQ(paths.size(), 4);
     ASSERT_EQ(failures.size(), 2) << qPrintable(failures.join('\n'));
     EXPECT_TRUE(failures[0].contains("class.smtp.php")) << qPrintable(failures[0]);
     EXPECT_TRUE(failures[1].contains("mootools")) << qPrintable(failures[1]);
@@ -330,7 +378,7 @@ TEST_F(ExportFileSetTest, NoPageFolderWritesNoSharedFiles)
     params = ExportParameters();
     QStringList failures;
     const QStringList paths = exportFiles(&failures);
-    EXPECT_EQ(paths.size(), 1);
+    EXPECT_EQ(paths.size(), 2);
     EXPECT_EQ(failures.size(), 1);
 }
 
@@ -349,7 +397,7 @@ TEST_F(ExportFileSetTest, ListingPointsAtTheFilesTheExportWrites)
     const QString listing = ProductListing(*plugin, bundle.bundle()).contentHTML(params);
     const QStringList paths = exportFiles();
     QString expected;
-    for (int i = 0; i + 1 < paths.size(); i += 2)
+    for (int i = 0; i + 3 < paths.size(); i += 2)
         expected += "files/" + QFileInfo(paths[i]).fileName() + " files/" + QFileInfo(paths[i + 1]).fileName() + " ";
     EXPECT_EQ(listing, "\n<div>\n" + expected + "\n</div>\n");
 }

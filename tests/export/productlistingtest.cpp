@@ -3,11 +3,15 @@
 #include "catalogue/tillboxoption.h"
 #include "catalogue/tillboxoptionvalue.h"
 #include "catalogue/tillboxproduct.h"
+#include "catalogue/productregistry.h"
+#include "export/pagesnapshot.h"
 #include "export/productlisting.h"
 #include "host/exportparameters.h"
 #include "plugin/plugineditor.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxglobalsettings.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -340,3 +344,37 @@ TEST_F(ProductListingTest, PreviewWarnsAboutMissingPhpOnlyWhenItMatters)
 }
 
 } // namespace
+
+TEST_F(ProductListingTest, SnapshotListsThePageAsItWasWithoutTouchingTheRegistry)
+{
+    useLayout("[%ID%|%NAME%|%TEMPLATE_OPTIONS%]");
+    addProduct(7)->setOptionsArray({option(TillboxOption::ValueListTag, "Size", {{"Large", 1.5f, 0}})});
+    addProduct(8)->setName("Mug");
+    RecordingEditor editor;
+    editor.header = StyledText("Welcome");
+    plugin->setEditor(&editor);
+    const auto registered = ProductRegistry::allOrderedProducts().size();
+
+    QTemporaryDir scratch;
+    const auto snapshot = plugin->exportSnapshot(scratch.path());
+    EXPECT_EQ(ProductRegistry::allOrderedProducts().size(), registered);
+    QList<QStringList> alerts;
+    snapshot->setAlertHandler([&](const QStringList &alert) { alerts.append(alert); });
+
+    const ExportParameters preview = ExportParameters::forPage(QStringLiteral("preview"), QStringLiteral("/site/shop"),
+                                                               QStringLiteral("files"), QStringLiteral("shop"),
+                                                               QStringLiteral("/site"));
+    settings().setEnableCoupons(true);
+    const QString live = ProductListing(*plugin, bundle.bundle()).contentHTML(preview);
+    plugin->products().last()->setName("Changed after the snapshot");
+    plugin->products().first()->optionsArray().first()->setOptionName("Changed too");
+    settings().setEnableCoupons(false);
+    snapshot->exportSettings().setEnableCoupons(true);
+    EXPECT_EQ(ProductListing(*snapshot, bundle.bundle()).contentHTML(preview), live);
+    EXPECT_TRUE(live.contains("<p>Welcome</p>")) << qPrintable(live);
+    // The preview warning reaches whoever the snapshot's owner named, not the editor.
+    EXPECT_EQ(alerts.size(), 1);
+    EXPECT_EQ(editor.alerts.size(), 1);
+    EXPECT_EQ(snapshot->exportScratchFolder("x"), scratch.filePath("x"));
+    plugin->setEditor(nullptr);
+}

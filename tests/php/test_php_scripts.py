@@ -6,7 +6,11 @@ rw_common/plugins/tillbox/tillbox, each page's coupons.php in its files
 folder), fills the two templates the way the exporter does (every value
 escaped for a single-quoted PHP string), serves the site with `php -S` and
 catches the order mails with an aiosmtpd sink that insists on the shop's SMTP
-login. Skips (exit 0) when php, PHPMailer or aiosmtpd is missing.
+login, and answers others with mail servers of its own that misbehave (stall,
+trickle, hang after the message, refuse). The arithmetic of orders is checked
+on the table of carts the cart script's tests run too
+(tests/data/cart-totals.json). Skips (exit 0) when php, PHPMailer or aiosmtpd
+is missing.
 
 Run with /usr/bin/python3 (Debian's python3-aiosmtpd lives there).
 """
@@ -17,11 +21,13 @@ import email.policy
 import json
 import logging
 import os
+import re
 import shutil
 import socket
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 import urllib.error
@@ -52,6 +58,11 @@ COUPON_ORDER = ['%CODE%', '%TEXT%', '%FROM%', '%TO%', '%VALUE%', '%TYPE%', '%APP
 MAILER_ORDER = ['%MAIL_SMTP_HOST%', '%MAIL_SMTP_PORT%', '%MAIL_SMTP_USERNAME%', '%MAIL_SMTP_PASSWORD%',
                 '%MAIL_SMTP_USE_SSL%', '%MAIL_TO%', '%MAIL_SUBJECT%', '%MAIL_TEXT%', '%MAIL_EMAIL_FIELD%',
                 '%MAIL_UID_ENABLED%', '%MAIL_UID_PREFIX%', '%MAIL_REQUIRED%']
+CART_TABLE = os.path.join(ROOT, 'tests', 'data', 'cart-totals.json')
+with open(CART_TABLE, encoding='utf-8') as f:
+    CARTS = json.load(f)
+# The short deadline of the mailers that meet misbehaving servers.
+DEADLINE = 3
 HOSTILE = "'; echo 'broke out'; // \\' \\\\ ?> <?php $x {$y} \"\n%TEXT% end\\"
 # Text that must never show up in an answer: PHP's messages and server paths.
 LEAKS = ['Warning', 'Notice', 'Deprecated', 'Fatal error', 'Stack trace', 'Uncaught', '.php', '/usr/', '/tmp/']
@@ -117,6 +128,7 @@ COUPONS = [
     coupon("Quote'Code\\", 'tricky', '', '', '2.50', '$', 'TS-2'),
     coupon('NEG', 'malformed', '', '', '-5.00', '$', ''),
     coupon('MUG5', 'mugs only', '', '', '5', '%', 'MUG-1'),
+    coupon('ÉTÉ-Ωμέγα-Ǆ', 'every letter', '', '', '1.00', '$', ''),
 ]
 
 
@@ -135,6 +147,128 @@ def mailer_settings(**changes):
         else:
             values[placeholder] = value
     return values
+
+
+def php_literal(value):
+    if isinstance(value, list):
+        return 'array(' + ', '.join(php_literal(v) for v in value) + ')'
+    if isinstance(value, dict):
+        return 'array(' + ', '.join("'%s' => %s" % (k, php_literal(v)) for k, v in value.items()) + ')'
+    return "'" + php_single_quoted(value) + "'"
+
+
+def catalogue_table(page, products):
+    """catalogue.php as the exporter writes it."""
+    return ("<?php\nif (!defined('TILLBOX_CATALOGUE')) { http_response_code(404); exit; }\n"
+            '$tillboxCatalogue = ' + php_literal(dict(page, products=products)) + ';\n')
+
+
+HONEST = CARTS['cases'][4]  # odd prices, price tiers, no coupon
+
+
+def honest_order_data(case=HONEST, folder='shop/files'):
+    """The lines and sums the cart posts for a case of the cart table."""
+    products = {p['id']: p for p in CARTS['catalogues']['shop']}
+    lines = []
+    for item, price in zip(CARTS['carts'][case['cart']], case['expect']['lines']):
+        product = products[item['id']]
+        decimals = int(CARTS['pages'][case['page']]['decimals'])
+        total = ('%.' + str(decimals) + 'f') % (float(price) * item['quantity'])
+        lines.append({'id': item['id'], 'sku': product['sku'], 'name': product['name'],
+                      'options': item.get('options', []), 'quantity': item['quantity'], 'price': price,
+                      'total': total, 'catalogue': ''})
+    e = case['expect']
+    return {'lines': json.dumps(lines), 'catalogue': folder, 'subtotal': e['subtotal'], 'taxes': e['taxes'],
+            'shipping': e['shipping'], 'additionalCosts': e['additional'], 'discount': e['discount'],
+            'total': e['total'], 'currency': CARTS['pages'][case['page']]['currency'],
+            'coupon': case['coupon']['code'] if case['coupon'] else '', 'taxesIncluded': 'false'}
+
+
+class BadMailServer:
+    """Mail servers on 127.0.0.1 that misbehave, one port per way:
+    stall      greets, then never answers
+    trickle    sends a line of a never-ending greeting every second
+    bytes      sends a byte every half second and never a line end
+    hang       takes the whole message, then never answers
+    drop-rcpt  closes the connection at RCPT
+    refuse-rcpt, refuse-from  answer 550 there."""
+
+    WAYS = ('stall', 'trickle', 'bytes', 'hang', 'drop-rcpt', 'refuse-rcpt', 'refuse-from')
+
+    def __init__(self):
+        self.ports = {}
+        self.messages = []
+        self.sockets = []
+        self.stop = threading.Event()
+        for way in self.WAYS:
+            listener = socket.socket()
+            listener.bind(('127.0.0.1', 0))
+            listener.listen(16)
+            self.sockets.append(listener)
+            self.ports[way] = listener.getsockname()[1]
+            threading.Thread(target=self.accept, args=(listener, way), daemon=True).start()
+
+    def accept(self, listener, way):
+        while not self.stop.is_set():
+            try:
+                conn, _ = listener.accept()
+            except OSError:
+                return
+            self.sockets.append(conn)
+            threading.Thread(target=self.serve, args=(conn, way), daemon=True).start()
+
+    def serve(self, conn, way):
+        try:
+            if way == 'trickle':
+                while not self.stop.wait(1):
+                    conn.sendall(b'220-still greeting\r\n')
+                return
+            if way == 'bytes':
+                while not self.stop.wait(0.5):
+                    conn.sendall(b'2')
+                return
+            conn.sendall(b'220 bad.example ESMTP\r\n')
+            reader = conn.makefile('rb')
+            while True:
+                line = reader.readline()
+                if not line:
+                    return
+                command = line.strip().upper()
+                if way == 'stall':
+                    continue
+                if command.startswith(b'EHLO') or command.startswith(b'HELO'):
+                    conn.sendall(b'250 bad.example\r\n')
+                elif command.startswith(b'MAIL'):
+                    conn.sendall(b'550 no such sender\r\n' if way == 'refuse-from' else b'250 OK\r\n')
+                elif command.startswith(b'RCPT'):
+                    if way == 'drop-rcpt':
+                        return
+                    conn.sendall(b'550 no such user\r\n' if way == 'refuse-rcpt' else b'250 OK\r\n')
+                elif command == b'DATA':
+                    conn.sendall(b'354 go ahead\r\n')
+                    message = b''
+                    while not message.endswith(b'\r\n.\r\n'):
+                        chunk = reader.readline()
+                        if not chunk:
+                            return
+                        message += chunk
+                    self.messages.append(message)
+                    self.stop.wait()  # 'hang': never a word about it
+                    return
+                else:
+                    conn.sendall(b'250 OK\r\n')
+        except OSError:
+            pass
+        finally:
+            conn.close()
+
+    def close(self):
+        self.stop.set()
+        for sock in self.sockets:
+            try:
+                sock.close()
+            except OSError:
+                pass
 
 
 class Sink:
@@ -158,20 +292,37 @@ class Sink:
         return AuthResult(success=(login == SMTP_USER and password == SMTP_PASSWORD), handled=False)
 
 
+SCRIPTS = ('couponChecker.php', 'json.php', 'cartTotals.php')
+
+
+def limited(text, **limits):
+    """A script with other values of its owner's settings (TILLBOX_... = n)."""
+    for name, value in limits.items():
+        text, count = re.subn(r'const %s = \d+;' % name, 'const %s = %d;' % (name, value), text)
+        assert count == 1, name
+    return text
+
+
+def write_shared_folder(folder, checker, mailers):
+    os.makedirs(folder)
+    subprocess.run(['bash', BUNDLER, folder], check=True, capture_output=True, timeout=60)
+    for name in SCRIPTS:
+        shutil.copy(os.path.join(RESOURCES, name), folder)
+    write(os.path.join(folder, 'couponChecker.php'), checker)
+    template = read_resource('template_orderMailer.php')
+    for name, (values, limits) in mailers.items():
+        write(os.path.join(folder, name), limited(fill(template, MAILER_ORDER, values), **limits))
+
+
 def build_site(base):
     site = os.path.join(base, 'site')
-    shared = os.path.join(site, 'rw_common', 'plugins', 'tillbox', 'tillbox')
-    os.makedirs(shared)
-    subprocess.run(['bash', BUNDLER, shared], check=True, capture_output=True, timeout=60)
-    for name in ('couponChecker.php', 'json.php'):
-        shutil.copy(os.path.join(RESOURCES, name), shared)
-    # The same scripts one folder higher still find the site root.
-    flat = os.path.dirname(shared)
-    for name in ('couponChecker.php', 'json.php'):
-        shutil.copy(os.path.join(RESOURCES, name), flat)
-
-    template = read_resource('template_orderMailer.php')
+    common = os.path.join(site, 'rw_common', 'plugins', 'tillbox')
+    shared = os.path.join(common, 'tillbox')
+    # Far more requests from this one address than the defaults allow.
+    many = {'TILLBOX_ORDERS': 100000}
+    checker = read_resource('couponChecker.php')
     closed = free_port()
+    bad = ctx['bad'].ports
     mailers = {
         'orderMailer.php': mailer_settings(),
         'orderMailerDown.php': mailer_settings(smtp_port=str(closed)),
@@ -182,8 +333,22 @@ def build_site(base):
         'orderMailerNoAddress.php': mailer_settings(to=None),
         'orderMailerNoId.php': mailer_settings(uid_enabled='false'),
     }
-    for name, values in mailers.items():
-        write(os.path.join(shared, name), fill(template, MAILER_ORDER, values))
+    mailers = {name: (values, many) for name, values in mailers.items()}
+    for way, port in bad.items():
+        mailers['orderMailer-%s.php' % way] = (mailer_settings(smtp_port=str(port), smtp_username=''),
+                                               dict(many, TILLBOX_MAIL_DEADLINE=DEADLINE))
+    mailers['orderMailerDefaultDeadline.php'] = (mailer_settings(smtp_port=str(bad['stall']), smtp_username=''),
+                                                 many)
+    write_shared_folder(shared, limited(checker, TILLBOX_COUPON_CHECKS=100000), mailers)
+    # The same scripts one folder higher still find the site root.
+    for name in SCRIPTS:
+        shutil.copy(os.path.join(shared, name), common)
+    # A shared folder with the owner's settings as shipped (its own store).
+    write_shared_folder(os.path.join(common, 'strict'), checker,
+                        {'orderMailer.php': (mailer_settings(), {})})
+
+    page = CARTS['pages'][HONEST['page']]
+    write(os.path.join(site, 'shop', 'files', 'catalogue.php'), catalogue_table(page, CARTS['catalogues']['shop']))
 
     write(os.path.join(site, 'shop', 'files', 'coupons.php'), coupon_table(COUPONS))
     write(os.path.join(site, 'empty', 'files', 'coupons.php'), coupon_table([]))
@@ -204,10 +369,13 @@ def start_php_server(site, log):
         port = free_port()
         proc = subprocess.Popen(
             # Errors shown and no output buffer of PHP's own: hiding them is
-            # the scripts' job.
+            # the scripts' job. Workers as a host has them: an order waiting
+            # for its mail server must not hold up the others. The store in
+            # a temporary folder of this run.
             [PHP, '-d', 'display_errors=1', '-d', 'error_reporting=E_ALL', '-d', 'html_errors=1',
-             '-d', 'output_buffering=0', '-d', 'date.timezone=UTC', '-S', '127.0.0.1:%d' % port, '-t', site],
-            stdout=log, stderr=log, stdin=subprocess.DEVNULL)
+             '-d', 'output_buffering=0', '-d', 'date.timezone=UTC', '-d', 'sys_temp_dir=' + ctx['store'],
+             '-S', '127.0.0.1:%d' % port, '-t', site],
+            stdout=log, stderr=log, stdin=subprocess.DEVNULL, env=dict(os.environ, PHP_CLI_SERVER_WORKERS='6'))
         deadline = time.time() + 10
         while time.time() < deadline and proc.poll() is None:
             try:
@@ -234,6 +402,9 @@ def setUpModule():
                             auth_required=True, auth_require_tls=False)
     controller.start()
     ctx['controller'] = controller
+    ctx['bad'] = BadMailServer()
+    ctx['store'] = os.path.join(ctx['tmp'], 'store')
+    os.makedirs(ctx['store'])
     ctx['site'] = build_site(ctx['tmp'])
     ctx['log'] = open(os.path.join(ctx['tmp'], 'php-server.log'), 'wb')
     ctx['server'], ctx['http_port'] = start_php_server(ctx['site'], ctx['log'])
@@ -250,6 +421,8 @@ def clean_up():
             server.wait()
     if ctx.get('controller') is not None:
         ctx['controller'].stop()
+    if ctx.get('bad') is not None:
+        ctx['bad'].close()
     if ctx.get('log') is not None:
         ctx['log'].close()
     shutil.rmtree(ctx.get('tmp', ''), ignore_errors=True)
@@ -364,10 +537,11 @@ class CouponTest(ServerTestCase):
                                   'value': 10, 'sku': 'TS-1'})
 
     def test_code_is_case_insensitive_and_trimmed(self):
-        for typed in ('save10', '  SaVe10 '):
+        # Every letter, whether PHP has mbstring or not.
+        for typed, code in (('save10', 'SAVE10'), ('  SaVe10 ', 'SAVE10'), ('été-ΩΜΈΓΑ-ǆ', 'ÉTÉ-Ωμέγα-Ǆ')):
             answer = self.check(typed)
             self.assertTrue(answer['valid'], typed)
-            self.assertEqual(answer['code'], 'SAVE10')
+            self.assertEqual(answer['code'], code)
         answer = self.check("quote'code\\", skus='TS-2')
         self.assertTrue(answer['valid'])
         self.assertEqual((answer['code'], answer['type'], answer['value']), ("Quote'Code\\", '$', 2.5))
@@ -442,25 +616,21 @@ class CouponTest(ServerTestCase):
         self.assertFalse(r.json()['valid'])
 
 
-class MailerTest(ServerTestCase):
+class OrderTestCase(ServerTestCase):
     SHARED = 'rw_common/plugins/tillbox/tillbox/'
 
     def setUp(self):
         ctx['sink'].messages.clear()
 
     def order(self, **changes):
+        """An honest order: the cart table's figures for the shop page's catalogue."""
         values = ['Ann', 'Lee', 'ACME', '', 'ann@example.com', '555 123', '', 'Main St 1', '1234', 'Town',
                   'Land', '', '', '', 'Ring twice\nplease']
         data = {}
         for n in range(1, 16):
             data['fields[%d]' % n] = values[n - 1]
             data['labels[%d]' % n] = LABELS[n - 1]
-        data['lines'] = json.dumps([
-            {'name': 'T-shirt', 'sku': 'TS-1', 'options': [{'name': 'Size', 'value': 'L'}], 'quantity': 2,
-             'price': '10.00', 'total': '20.00'},
-            {'name': 'Mug', 'sku': 'MUG-1', 'options': 'blue', 'quantity': '1', 'price': '5.00', 'total': '5.00'}])
-        data.update({'subtotal': '25.00', 'taxes': '0.00', 'shipping': '4.00', 'total': '29.00',
-                     'currency': 'EUR', 'coupon': 'SAVE10'})
+        data.update(honest_order_data())
         data.update(changes)
         return data
 
@@ -486,6 +656,8 @@ class MailerTest(ServerTestCase):
             self.assertIsNone(message[header])
         return mail, message
 
+
+class MailerTest(OrderTestCase):
     def test_order_is_mailed_to_the_shop(self):
         answer = self.send(self.order())
         self.assertTrue(answer['ok'])
@@ -497,9 +669,12 @@ class MailerTest(ServerTestCase):
         self.assertEqual(str(message['Subject']), MAIL_SUBJECT + ' ' + answer['orderId'])
         self.assertEqual(message.get_content_type(), 'text/plain')
         body = message.get_content().replace('\r\n', '\n')
-        for text in ('Thank you\nfor your order', 'Order ID: ' + answer['orderId'], 'Name: Ann',
-                     'Notes:\n    Ring twice\n    please', '2 x T-shirt', 'SKU: TS-1', 'Options: Size: L',
-                     'Options: blue', 'Total: 29.00', 'Currency: EUR', 'Coupon: SAVE10'):
+        self.assertTrue(body.startswith('Thank you\nfor your order\n\nOrder ID: ' + answer['orderId']), body)
+        for text in ('Name: Ann', 'Notes:\n    Ring twice\n    please',
+                     '7 x Odd & <b>even</b>\n    SKU: ODD-5\n    Price: 0.33\n    Total: 2.31\n',
+                     '    Options: Finish & colour: Gloss & shine\n    Price: 0.46\n    Total: 1.38\n',
+                     'Subtotal: 3.69\nDiscount: 0.00\nTaxes: 0.69\nShipping: 0.00\nAdditional costs: 5.00\n'
+                     'Total: 9.38\nCurrency: USD\n'):
             self.assertIn(text, body)
         self.assertEqual(ctx['sink'].logins[-1][1], SMTP_USER, 'logged in with the filled user name')
 
@@ -524,7 +699,9 @@ class MailerTest(ServerTestCase):
         answer = self.send(data, mailer='orderMailerNoId.php', as_json=True)
         self.assertEqual(answer, {'ok': True, 'orderId': ''})
         _, message = self.only_mail()
-        self.assertEqual(str(message['Subject']), MAIL_SUBJECT)
+        # Without its page's catalogue table the order cannot be checked.
+        self.assertEqual(str(message['Subject']), '[CHECK PRICES] ' + MAIL_SUBJECT)
+        self.assertTrue(message.get_content().startswith('The prices of this order could not be checked'))
         self.assertIn('3 x Mug', message.get_content())
 
     def test_shopper_text_is_not_interpreted(self):
@@ -589,6 +766,218 @@ class MailerTest(ServerTestCase):
     def test_mail_function_failure_is_reported(self):
         self.refused(self.order(), 'the web server could not send e-mail', status=502,
                      mailer='orderMailerNoHost.php')
+
+
+class CartTableTest(unittest.TestCase):
+    """The mailer's arithmetic on the table of carts the cart script's tests run."""
+
+    RUN = r"""
+        require $argv[1] . '/json.php';
+        require $argv[1] . '/cartTotals.php';
+        $table = json_decode(file_get_contents($argv[2]), true);
+        $out = array();
+        foreach ($table['cases'] as $case) {
+            $page = tillbox_page_settings($table['pages'][$case['page']]);
+            $lines = array();
+            $problems = array();
+            foreach ($table['carts'][$case['cart']] as $item) {
+                foreach ($table['catalogues']['shop'] as $product) {
+                    if ($product['id'] === $item['id']) {
+                        $chosen = isset($item['options']) ? $item['options'] : array();
+                        $lines[] = array('id' => $item['id'], 'sku' => $product['sku'],
+                            'quantity' => $item['quantity'], 'product' => $product,
+                            'values' => tillbox_chosen_values($product, $chosen, $item['id'], $problems));
+                    }
+                }
+            }
+            $t = tillbox_cart_totals($page, $lines, $case['coupon']);
+            $d = $page['decimals'];
+            $shown = array();
+            foreach ($t['lines'] as $line) {
+                $shown[] = tillbox_plain($line['shown'], $d);
+            }
+            $result = array('lines' => $shown);
+            foreach (array('subtotal', 'taxes', 'shipping', 'additional', 'discount', 'total') as $key) {
+                $result[$key] = tillbox_plain($t[$key], $d);
+            }
+            $out[] = array('expect' => $result, 'problems' => $problems);
+        }
+        echo json_encode($out);
+    """
+
+    def test_every_cart_of_the_table(self):
+        result = php('-r', self.RUN, RESOURCES, CART_TABLE)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        for case, got in zip(CARTS['cases'], json.loads(result.stdout)):
+            with self.subTest(page=case['page'], cart=case['cart']):
+                self.assertEqual(got, {'expect': case['expect'], 'problems': []})
+
+
+def timed(function):
+    start = time.monotonic()
+    value = function()
+    return value, time.monotonic() - start
+
+
+class DeadlineTest(OrderTestCase):
+    """However the mail server behaves, the answer comes within the deadline."""
+
+    @classmethod
+    def setUpClass(cls):
+        # The default deadline, waited for while the other cases run.
+        cls.default = {}
+
+        def send():
+            case = OrderTestCase('order')
+            cls.default['answer'], cls.default['seconds'] = timed(
+                lambda: case.request(case.SHARED + 'orderMailerDefaultDeadline.php', case.order()).json())
+
+        cls.default_thread = threading.Thread(target=send)
+        cls.default_thread.start()
+        # PHP's own server lets a worker take requests that arrive together
+        # and then serve them one by one: let this one be under way first.
+        time.sleep(0.5)
+
+    def test_each_misbehaving_server_gets_the_real_cause_in_time(self):
+        cases = [
+            ('stall', 'the mail server did not answer in time'),
+            ('trickle', 'the mail server did not answer in time'),
+            ('bytes', 'the mail server did not answer in time'),
+            ('drop-rcpt', 'the connection to the mail server broke off'),
+            ('refuse-rcpt', "the mail server refused the shop's order address"),
+            ('refuse-from', 'the mail server refused the sender address'),
+        ]
+        for way, cause in cases:
+            with self.subTest(way=way):
+                answer, seconds = timed(lambda: self.send(self.order(orderKey='k' * 20 + way), status=502,
+                                                          mailer='orderMailer-%s.php' % way))
+                self.assertLess(seconds, DEADLINE + 1)
+                self.assertEqual(answer, {'ok': False, 'error': 'The order could not be sent: ' + cause
+                                          + '. Please try again later or contact the shop.'})
+                # Nothing reached the shop: the same key may try again.
+                again = self.send(self.order(orderKey='k' * 20 + way), status=502, mailer='orderMailer-%s.php' % way)
+                self.assertEqual(again, answer)
+        self.assertEqual(ctx['bad'].messages, [])
+
+    def test_a_server_that_hangs_after_the_message_is_not_asked_again(self):
+        data = self.order(orderKey='hang-after-the-message')
+        answer, seconds = timed(lambda: self.send(data, status=502, mailer='orderMailer-hang.php'))
+        self.assertLess(seconds, DEADLINE + 1)
+        self.assertEqual(answer, {'ok': False, 'maybeSent': True, 'error': 'The order could not be confirmed by the '
+                                  'mail server: the shop may have received your order; please do not send it again, '
+                                  'contact the shop.'})
+        self.assertEqual(len(ctx['bad'].messages), 1)
+        # A retry is told the same at once and sends nothing.
+        again, seconds = timed(lambda: self.send(data, status=502, mailer='orderMailer-hang.php'))
+        self.assertEqual(again, answer)
+        self.assertLess(seconds, 1)
+        self.assertEqual(len(ctx['bad'].messages), 1)
+        ctx['bad'].messages.clear()
+
+    def test_the_default_deadline_is_thirty_seconds(self):
+        self.default_thread.join(40)
+        self.assertIn('did not answer in time', self.default['answer']['error'])
+        self.assertGreater(self.default['seconds'], 29)
+        self.assertLess(self.default['seconds'], 31)
+
+
+class OrderTrustTest(OrderTestCase):
+    """One mail per order key, a limit per address, checked prices, sizes."""
+
+    def test_one_mail_per_order_key_however_often_sent(self):
+        data = self.order(orderKey='0123456789abcdef0123456789abcdef')
+        first = self.send(data)
+        self.assertEqual(self.send(data), first)
+        # A day later the key is forgotten: the same key is a new order.
+        day_old = time.time() - 86400 - 60
+        for folder, _, files in os.walk(ctx['store']):
+            for name in files:
+                if name.startswith('order-'):
+                    os.utime(os.path.join(folder, name), (day_old, day_old))
+        later = self.send(data)
+        self.assertNotEqual(later['orderId'], first['orderId'])
+        self.assertEqual(len(ctx['sink'].messages), 2)
+        ctx['sink'].messages.clear()
+        # Two at once: the second waits for the first and gets its answer.
+        answers = []
+        other = self.order(orderKey='double-click-double-click')
+        threads = [threading.Thread(target=lambda: answers.append(self.send(other))) for _ in range(2)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        self.assertEqual(answers[0], answers[1])
+        self.assertNotEqual(answers[0]['orderId'], first['orderId'])
+        self.assertEqual(len(ctx['sink'].messages), 1)
+        ctx['sink'].messages.clear()
+        for key in ('short', 'x' * 65, 'bad key with spaces!', ['array']):
+            with self.subTest(key=key):
+                self.refused(self.order(orderKey=key) if not isinstance(key, list) else
+                             dict(self.order(), **{'orderKey[]': 'x'}), 'its key is not valid')
+
+    def test_rate_limits_per_address(self):
+        strict = 'rw_common/plugins/tillbox/strict/'
+        order = lambda n: self.request(strict + 'orderMailer.php', self.order(orderKey='limit-%016d' % n))
+        for n in range(10):
+            self.assertEqual(order(n).status, 200)
+        r = order(10)
+        self.assertEqual(r.status, 429)
+        self.assertIn('Too many orders', r.json()['error'])
+        self.assertTrue(0 < int(r.headers['Retry-After']) <= 600)
+        # An order already sent is still answered: it is not a new one.
+        self.assertEqual(order(3).status, 200)
+        self.assertEqual(len(ctx['sink'].messages), 10)
+        ctx['sink'].messages.clear()
+        for n in range(31):
+            r = self.request(strict + 'couponChecker.php', {'code': 'FLAT5', 'skus': '', 'coupons': 'shop/files'})
+            self.assertEqual(r.status, 200 if n < 30 else 429)
+        self.assertEqual(r.json()['valid'], False)
+        self.assertTrue(0 < int(r.headers['Retry-After']) <= 60)
+
+    def test_tampered_order_is_mailed_marked_with_recomputed_figures(self):
+        lines = json.loads(self.order()['lines'])
+        lines[0].update(quantity=1000, price='0.01', total='10.00')
+        self.send(self.order(lines=json.dumps(lines), total='0.01', discount='99999.00'))
+        _, message = self.only_mail()
+        self.assertTrue(str(message['Subject']).startswith('[CHECK PRICES] ' + MAIL_SUBJECT))
+        body = message.get_content().replace('\r\n', '\n')
+        self.assertTrue(body.startswith("PRICE CHECK: the figures sent with this order differ from the shop's "
+                                        'catalogue.\n'), body)
+        block = body[:body.index('-' * 60)]
+        rows = {row[0]: row[1:] for row in (re.split(r'\s{2,}', line.strip()) for line in block.splitlines()[3:])}
+        self.assertEqual(rows['Line 1 (ODD-5) price'], ['0.01', '0.33', '<<<'])
+        self.assertEqual(rows['Line 1 (ODD-5) total'], ['10.00', '330.00', '<<<'])
+        self.assertEqual(rows['Line 2 (ODD-5) price'], ['0.46', '0.46'])
+        self.assertEqual(rows['Discount'], ['99999.00', '0.00', '<<<'])
+        self.assertEqual(rows['Total'], ['0.01', '391.65', '<<<'])
+
+    def test_orders_outside_the_catalogue_are_marked(self):
+        lines = json.loads(self.order()['lines'])
+        cases = [
+            ({'lines': json.dumps([dict(lines[0], id='999')])}, 'Line 1 (ODD-5): the product is not in'),
+            ({'lines': json.dumps([dict(lines[1], options=[{'name': 'Finish & colour', 'value': 'Matt'}])])},
+             'Line 1 (ODD-5): "Finish & colour" has no value "Matt".'),
+            ({'coupon': 'NOPE'}, 'The coupon "NOPE" is not valid for this order today.'),
+            ({'catalogue': 'empty/files'}, 'The prices of this order could not be checked'),
+        ]
+        for changes, problem in cases:
+            with self.subTest(problem=problem):
+                ctx['sink'].messages.clear()
+                self.send(self.order(**changes))
+                _, message = self.only_mail()
+                self.assertTrue(str(message['Subject']).startswith('[CHECK PRICES] '))
+                self.assertIn(problem, message.get_content())
+
+    def test_bodies_over_the_limit(self):
+        big = {'code': 'x', 'pad': 'y' * (1024 * 1024 + 10)}
+        r = self.request('rw_common/plugins/tillbox/tillbox/couponChecker.php', big)
+        self.assertEqual(r.status, 413)
+        self.assertEqual(r.json()['error'], 'The request is too large.')
+        for as_json in (False, True):
+            r = self.request(self.SHARED + 'orderMailer.php', self.order(lines='[' + ' ' * (1024 * 1024) + ']'),
+                             as_json=as_json)
+            self.assertEqual((r.status, r.json()), (413, {'ok': False, 'error': 'The order is too large to be sent.'}))
+        self.assertEqual(ctx['sink'].messages, [])
 
 
 def missing_tools():

@@ -4,6 +4,7 @@
 #include "util/styledtext.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -30,6 +31,7 @@ public:
     std::vector<CurrencyRefresh> refreshes;
     std::vector<bool> couponWarnings;
     std::vector<QString> shownDescriptions;
+    std::vector<QStringList> alerts; // title, message, button
 
     void endEditing() override
     {
@@ -59,6 +61,7 @@ public:
     void redrawProductTable() override { ++tableRedraws; }
     void setCouponWarningVisible(bool visible) override { couponWarnings.push_back(visible); }
     void reloadShopperTexts() override { ++shopperTextReloads; }
+    void runAlert(const QStringList &alert) override { alerts.push_back(alert); }
 
     // Forgets what was recorded so far (the set-up's own refreshes).
     void clear()
@@ -67,6 +70,7 @@ public:
         refreshes.clear();
         couponWarnings.clear();
         shownDescriptions.clear();
+        alerts.clear();
     }
     std::optional<bool> lastCouponWarning() const
     {

@@ -1,0 +1,57 @@
+'use strict';
+// The cart's arithmetic (resources/mootools.tillbox.js) against the table of
+// carts that the order mailer's tests run too (tests/data/cart-totals.json):
+// what the shopper is shown and what the shop's server works out must agree.
+// Node's own test runner, Node 18 and later: node --test tests/js/
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const vm = require('node:vm');
+
+const ROOT = path.resolve(__dirname, '..', '..');
+const table = JSON.parse(fs.readFileSync(path.join(ROOT, 'tests', 'data', 'cart-totals.json'), 'utf8'));
+
+// The script needs no page to load: its arithmetic is pure.
+function loadCart() {
+  const window = {};
+  vm.runInNewContext(fs.readFileSync(path.join(ROOT, 'resources', 'mootools.tillbox.js'), 'utf8'),
+    { window, document: {} });
+  return window.Tillbox;
+}
+
+// A cart line as the cart stores it: the product form's texts (the same the
+// catalogue table holds) and the chosen list values' texts.
+function storedLine(item, products) {
+  const product = products.find((p) => p.id === item.id);
+  const options = (item.options || []).map(({ name, value }) => {
+    const option = product.options.find((o) => o.name.replace(/&amp;/g, '&').replace(/<[^>]*>/g, '') === name);
+    const chosen = option.values.find((v) => v.name.replace(/&amp;/g, '&').replace(/<[^>]*>/g, '') === value);
+    return chosen ? { name, value, price: chosen.price, taxes: chosen.taxes, weight: chosen.weight }
+      : { name, value, price: '', taxes: '', weight: '' };
+  });
+  return { id: product.id, sku: product.sku, price: product.price, taxes: product.taxes, weight: product.weight,
+    shipping1Text: product.shipping1, shipping2Text: product.shipping2, quantity: item.quantity, options };
+}
+
+const { Money, computeTotals } = loadCart();
+
+for (const testCase of table.cases) {
+  test(`${testCase.cart} on ${testCase.page}, coupon ${testCase.coupon ? testCase.coupon.code : 'none'}`, () => {
+    const page = table.pages[testCase.page];
+    const settings = {
+      money: { decimals: Number(page.decimals), showTaxes: page.showTaxes === 'true' },
+      additionalCosts: { type: page.tierType, tiers: page.tiers },
+    };
+    // As the coupon checker answers it: the value a number.
+    const coupon = testCase.coupon && { ...testCase.coupon, value: parseFloat(testCase.coupon.value) };
+    const lines = table.carts[testCase.cart].map((item) => storedLine(item, table.catalogues.shop));
+    const t = computeTotals(lines, settings, coupon);
+    const plain = (amount) => Money.plain(amount, settings.money.decimals);
+    assert.deepEqual({
+      lines: t.lines.map((line) => plain(line.shown)),
+      subtotal: plain(t.subtotal), taxes: plain(t.taxes), shipping: plain(t.shipping),
+      additional: plain(t.additional), discount: plain(t.discount), total: plain(t.total),
+    }, testCase.expect);
+  });
+}
