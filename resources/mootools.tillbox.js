@@ -111,6 +111,9 @@
 		sisow: "https://www.sisow.nl/Sisow/iDeal/RestHandler.ashx/TransactionRequest"
 	};
 
+	// The class the page's head puts on the root element for a fixed bar at the top.
+	const ROOM_CLASS = "tbRoom-top-false";
+
 	// Cookies hold about 4 KB; a larger cart goes to web storage.
 	const COOKIE_LIMIT = 3800;
 	const PAYPAL_OPTION_FIELDS = 2;
@@ -772,6 +775,56 @@
 		return form;
 	}
 
+	/*
+	 * What an order-form field asks for, from its label (the shop's defaults
+	 * and the common words of a few languages): the autocomplete purpose and
+	 * the input type. Unknown labels get neither.
+	 */
+	const FIELD_PURPOSES = [
+		[/^(first ?name|given ?name|forename|vorname|pr[ée]nom|voornaam|nombre|nome)$/, "given-name"],
+		[/^(surname|last ?name|family ?name|nachname|familienname|nom|achternaam|apellidos?|cognome)$/, "family-name"],
+		[/^(name|full ?name|your name|naam)$/, "name"],
+		[/^(company|company name|organi[sz]ation|firma|unternehmen|soci[ée]t[ée]|entreprise|bedrijf|empresa|azienda)$/, "organization"],
+		[/^(e-?mail|e-?mail address|courriel|correo)$/, "email", "email"],
+		[/^(tel|tel\.|phone|phone number|telephone|mobile|telefon|t[ée]l[ée]phone|telefoon|tel[ée]fono)$/, "tel", "tel"],
+		[/^(address|street|street address|adresse|anschrift|stra(ss|ß)e|rue|adres|straat|direcci[óo]n|indirizzo)$/, "address-line1"],
+		[/^(zip|zip code|postcode|post code|postal code|plz|postleitzahl|code postal|cp|cap|c[óo]digo postal)$/, "postal-code"],
+		[/^(city|town|ort|stadt|ville|plaats|woonplaats|ciudad|citt[àa])$/, "address-level2"],
+		[/^(state|province|region|county|bundesland|provincie|provincia)$/, "address-level1"],
+		[/^(country|land|pays|pa[íi]s|paese|staat)$/, "country-name"]
+	];
+
+	function fieldPurpose(label) {
+		const key = label.trim().toLowerCase().replace(/[\s*:]+$/, "");
+		const match = FIELD_PURPOSES.find(([pattern]) => pattern.test(key));
+		return match ? { autocomplete: match[1], type: match[2] || "text" } : { autocomplete: null, type: "text" };
+	}
+
+	// An order-form field's label text, without the required mark.
+	function fieldLabel(control) {
+		const label = control.labels && control.labels[0];
+		return label && label.firstChild ? label.firstChild.textContent.trim() : control.name;
+	}
+
+	// An invalid field is marked and says what is wrong right below it.
+	function markField(control, invalid) {
+		const id = control.id + "-error";
+		let message = document.getElementById(id);
+		if (invalid) {
+			if (!message) {
+				message = h("span", { class: "tbFieldError", id });
+				control.after(message);
+			}
+			message.textContent = control.validationMessage;
+			control.setAttribute("aria-invalid", "true");
+			control.setAttribute("aria-describedby", id);
+		} else {
+			if (message) message.remove();
+			control.removeAttribute("aria-invalid");
+			control.removeAttribute("aria-describedby");
+		}
+	}
+
 	function limitText(text, length) {
 		return text.length > length ? text.slice(0, length - 1) + "\u2026" : text;
 	}
@@ -906,8 +959,45 @@
 
 	const state = { settings: null, cart: null, view: null };
 
+	/*
+	 * Words the shop's texts have no entry for; a page may pass its own under
+	 * these keys in texts. i18nCartItem (the singular of i18nCartItems) is
+	 * used only beside the default plural or when the page passes it.
+	 */
+	const BUILT_IN_TEXTS = {
+		i18nQuantity: "Quantity",
+		i18nPicture: "Picture",
+		i18nLimitReached: "Purchase limit reached",
+		i18nCartItem: "item in your cart"
+	};
+	const DEFAULT_CART_ITEMS = "items in your cart";
+
 	function text(key) {
-		return toText(state.settings && state.settings.texts[key]);
+		const value = state.settings && state.settings.texts[key];
+		return toText(value !== undefined ? value : BUILT_IN_TEXTS[key]);
+	}
+
+	// "1 item in your cart", "2 items in your cart".
+	function itemsText(count) {
+		const plural = text("i18nCartItems");
+		const hasSingular = state.settings.texts.i18nCartItem !== undefined || plural === DEFAULT_CART_ITEMS;
+		return count + " " + (count === 1 && hasSingular ? text("i18nCartItem") : plural);
+	}
+
+	/*
+	 * Ten buttons all named "Add to cart" tell a screen reader nothing. The
+	 * product goes into the name, in text that only assistive technology
+	 * reads ("Add House Blend to cart"), so that the shop's text stays what
+	 * people see and what voice control matches; a text that does not start
+	 * with "Add" is followed by it. A last part says when the purchase limit
+	 * is reached.
+	 */
+	function nameAddButton(button, name) {
+		const hidden = (content) => h("span", { class: "tbVisuallyHidden", text: content });
+		const words = /^(add)(\s.+)$/i.exec(button.textContent.trim());
+		if (words) button.replaceChildren(words[1], hidden(" " + name), words[2]);
+		else button.append(hidden(": " + name));
+		button.append(h("span", { class: "tbVisuallyHidden tbLimitNote" }));
 	}
 
 	function iconURL(name) {
@@ -984,19 +1074,35 @@
 					this.toggle.focus();
 				}
 			});
+			// The open cart lies over the page: when focus moves on to the page
+			// beneath, the cart closes rather than hide what has the focus.
+			root.addEventListener("focusout", (event) => {
+				const next = event.relatedTarget;
+				if (this.open && !s.compatibilityMode && next && !root.contains(next)) this.setOpen(false);
+			});
 			this.root = root;
 
 			if (s.position === "bottom") document.body.append(root);
 			else document.body.prepend(root);
 			if (!s.compatibilityMode) this.keepPageClear();
+			else document.documentElement.classList.remove(ROOM_CLASS);
 		}
 
 		// A fixed bar would cover the page's first or last lines: reserve its height.
 		keepPageClear() {
-			const spacer = h("div", { class: "tbSpacer", "aria-hidden": "true" });
-			if (this.settings.position === "bottom") document.body.append(spacer);
-			else document.body.prepend(spacer);
-			const update = () => { spacer.style.height = this.bar.offsetHeight + "px"; };
+			// At the top the room was kept from the start (tillbox.css, ROOM_CLASS).
+			const top = this.settings.position !== "bottom";
+			const html = document.documentElement;
+			html.classList.toggle(ROOM_CLASS, top);
+			const spacer = top ? null : h("div", { class: "tbSpacer", "aria-hidden": "true" });
+			if (spacer) document.body.append(spacer);
+			// Keyboard focus scrolls into view clear of the bar as well.
+			const padding = this.settings.position === "bottom" ? "scroll-padding-bottom" : "scroll-padding-top";
+			const update = () => {
+				if (spacer) spacer.style.height = this.bar.offsetHeight + "px";
+				else html.style.setProperty("--tb-bar-height", this.bar.offsetHeight + "px");
+				document.documentElement.style.setProperty(padding, (this.bar.offsetHeight + 8) + "px");
+			};
 			if (window.ResizeObserver) new ResizeObserver(update).observe(this.bar);
 			update();
 		}
@@ -1007,9 +1113,11 @@
 			window.setTimeout(() => { this.live.textContent = message; }, 50);
 		}
 
-		summaryText(totals) {
-			return totals.count + " " + text("i18nCartItems") + ". " + text("i18nTotal") + ": " +
-				Money.format(totals.total, this.settings.money);
+		// The cart in a sentence, and the product whose purchase limit is reached when one is.
+		summaryText(totals, limitReached) {
+			return itemsText(totals.count) + ". " + text("i18nTotal") + ": " +
+				Money.format(totals.total, this.settings.money) +
+				(limitReached ? " " + limitReached + ": " + text("i18nLimitReached") + "." : "");
 		}
 
 		checkoutChoices() {
@@ -1055,7 +1163,8 @@
 				this.root.classList.add("tbPulse");
 			}
 			this.render(reason);
-			this.announce(this.summaryText(totals));
+			const line = (reason.type === "add" || reason.type === "increase") && this.cart.lines.find((l) => l.key === reason.key);
+			this.announce(this.summaryText(totals, line && this.cart.room(line.id) <= 0 ? line.name : null));
 			updateAddButtons();
 		}
 
@@ -1064,6 +1173,7 @@
 			const money = this.settings.money;
 			this.cartIcon.src = iconURL(totals.count > 0 ? "iconCartFull" : "iconCartEmpty");
 			this.count.textContent = String(totals.count);
+			this.countLabel.textContent = itemsText(totals.count).replace(/^\d+ /, "");
 			this.barTotal.textContent = Money.format(totals.total, money);
 			this.toggle.title = this.open ? text("i18nClickHide") : text("i18nClickShow");
 			const choices = this.checkoutChoices();
@@ -1114,7 +1224,7 @@
 			const money = this.settings.money;
 			const format = (amount) => Money.format(amount, money);
 			const view = h("div", { class: "tbView tbViewCart" },
-				this.heading(totals.count + " " + text("i18nCartItems")));
+				this.heading(itemsText(totals.count)));
 			if (totals.lines.length) {
 				const rows = totals.lines.map((line) => {
 					const name = line.name;
@@ -1144,7 +1254,7 @@
 				});
 				view.append(h("table", { class: "tbLines" },
 					h("thead", {}, h("tr", {},
-						h("th", { scope: "col", class: "tbLineImage" }, h("span", { class: "tbVisuallyHidden" })),
+						h("th", { scope: "col", class: "tbLineImage" }, h("span", { class: "tbVisuallyHidden", text: text("i18nPicture") })),
 						h("th", { scope: "col", class: "tbLineProduct", text: text("i18nProducts") }),
 						h("th", { scope: "col", class: "tbLinePrice", text: text("i18nPrice") }),
 						h("th", { scope: "col", class: "tbLineRemove" }, h("span", { class: "tbVisuallyHidden", text: text("i18nRemove") })))),
@@ -1321,18 +1431,28 @@
 			const form = h("form", { class: "tbView tbViewOrder", novalidate: true });
 			const drafts = this.orderDraft || (this.orderDraft = {});
 			const controls = [];
+			const purposes = new Map(order.fields.map((field) => [field.number, field.number === order.emailField
+				? { autocomplete: "email", type: "email" } : fieldPurpose(field.label)]));
+			// "Name" beside a surname field is the given name.
+			const asked = order.fields.filter((field) => field.label.trim()).map((field) => purposes.get(field.number).autocomplete);
+			const splitName = asked.includes("family-name");
 			for (const field of order.fields) {
 				if (!field.label.trim()) continue;
 				const id = "tillbox-field-" + field.number;
-				const isEmail = field.number === order.emailField;
+				const purpose = purposes.get(field.number);
+				const isEmail = purpose.type === "email";
+				const autocomplete = purpose.autocomplete === "name" && splitName ? "given-name" : purpose.autocomplete;
 				// The last field takes notes: it gets room for several lines.
 				const control = field.number === 15
 					? h("textarea", { id, name: "fields[" + field.number + "]", rows: 3, maxlength: 1000 })
-					: h("input", { id, name: "fields[" + field.number + "]", type: isEmail ? "email" : "text",
-						autocomplete: isEmail ? "email" : "on", maxlength: 1000,
+					: h("input", { id, name: "fields[" + field.number + "]", type: purpose.type,
+						autocomplete, maxlength: 1000,
 						pattern: isEmail ? "[^@\\s]+@[^@\\s]+\\.[^@\\s]+" : null });
 				control.value = drafts[field.number] || "";
-				control.addEventListener("input", () => { drafts[field.number] = control.value; });
+				control.addEventListener("input", () => {
+					drafts[field.number] = control.value;
+					if (control.getAttribute("aria-invalid") === "true" && control.checkValidity()) markField(control, false);
+				});
 				control.dataset.focus = "field|" + field.number;
 				if (field.required) {
 					control.required = true;
@@ -1355,11 +1475,14 @@
 					h("span", { class: "tbButtonText", text: text("i18nSend") }))));
 			form.addEventListener("submit", (event) => {
 				event.preventDefault();
+				if (form.classList.contains("tbBusy")) return;
 				form.classList.add("tbTried");
-				const invalid = controls.find((c) => !c.checkValidity());
-				if (invalid) {
-					invalid.focus();
-					invalid.reportValidity();
+				// Each field says what is wrong with it; the alert sums them up.
+				const invalid = controls.filter((c) => !c.checkValidity());
+				for (const control of controls) markField(control, invalid.includes(control));
+				status.textContent = invalid.map((c) => fieldLabel(c) + ": " + c.validationMessage).join(" ");
+				if (invalid.length) {
+					invalid[0].focus();
 					return;
 				}
 				this.sendOrder(form, status);
@@ -1406,7 +1529,7 @@
 			body.append("website", form.elements.website.value);
 
 			const send = form.querySelector("[type=submit]");
-			send.disabled = true;
+			send.setAttribute("aria-disabled", "true");
 			form.classList.add("tbBusy");
 			send.prepend(h("img", { class: "tbIcon tbLoader", src: iconURL("iconLoader"), alt: "" }));
 			let answer = null;
@@ -1425,7 +1548,7 @@
 				this.cart.empty();
 				this.goTo("result");
 			} else {
-				send.disabled = false;
+				send.removeAttribute("aria-disabled");
 				form.classList.remove("tbBusy");
 				const loader = send.querySelector(".tbLoader");
 				if (loader) loader.remove();
@@ -1481,13 +1604,25 @@
 		return Array.from(bytes, (b) => b.toString(16).padStart(2, "0")).join("");
 	}
 
-	// At the purchase limit a product's button rests until the cart has room again.
+	/*
+	 * At the purchase limit a product's button rests until the cart has room
+	 * again, and says why. It stays focusable (aria-disabled, not disabled),
+	 * so that the keyboard is not thrown back to the top of the page.
+	 */
 	function updateAddButtons() {
 		for (const product of state.cart.products.values()) {
 			const submit = product.form.querySelector("[type=submit]");
 			if (!submit || product.outOfStock) continue;
 			const room = state.cart.room(product.id);
-			submit.disabled = room <= 0;
+			const note = submit.querySelector(".tbLimitNote");
+			if (note) note.textContent = room <= 0 ? " (" + text("i18nLimitReached") + ")" : "";
+			if (room <= 0) {
+				submit.setAttribute("aria-disabled", "true");
+				submit.title = text("i18nLimitReached");
+			} else {
+				submit.removeAttribute("aria-disabled");
+				submit.removeAttribute("title");
+			}
 			submit.classList.toggle("tbAtLimit", room <= 0);
 			const quantity = product.form.querySelector(".tbQuantityInput");
 			if (quantity) {
@@ -1507,6 +1642,14 @@
 			for (const control of form.querySelectorAll("input, select, textarea")) control.disabled = true;
 		}
 		if (form.querySelector(".tbOldPrice") && item) item.classList.add("tbSpecial");
+		// The visible "x" says nothing to a screen reader; the product's name alone neither.
+		const quantityField = form.querySelector(".tbQuantityInput");
+		if (quantityField) {
+			quantityField.removeAttribute("aria-labelledby");
+			quantityField.setAttribute("aria-label", text("i18nQuantity") + ", " + product.name);
+		}
+		const submitButton = form.querySelector("[type=submit]");
+		if (submitButton) nameAddButton(submitButton, product.name);
 
 		// List values show what they add, as the shop's prices show.
 		const money = state.settings.money;
@@ -1527,6 +1670,10 @@
 			const shown = quantityInput && quantityInput.offsetParent !== null;
 			if (shown && !quantityInput.checkValidity()) {
 				quantityInput.reportValidity();
+				return;
+			}
+			if (state.cart.room(product.id) <= 0) {
+				state.view.announce(state.view.summaryText(state.cart.totals(), product.name));
 				return;
 			}
 			const quantity = shown ? parseInt(quantityInput.value, 10) || 1 : 1;

@@ -8,8 +8,9 @@ browser_tests=false
 [ "${1:-}" = "--browser-tests" ] && browser_tests=true
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config dpkg-dev
   qt6-base-dev qt6-image-formats-plugins libplist-dev libgtest-dev
+  qt6-webengine-dev
   python3
   libjs-mootools libphp-phpmailer php-cli python3-aiosmtpd
 )

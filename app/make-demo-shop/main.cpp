@@ -10,6 +10,7 @@
 #include "catalogue/tillboxoption.h"
 #include "catalogue/tillboxoptionvalue.h"
 #include "catalogue/tillboxproduct.h"
+#include "host/bundle.h"
 #include "host/headlessenvironment.h"
 #include "host/sitedocument.h"
 #include "plugin/tillboxplugin.h"
@@ -55,7 +56,8 @@ float net(double gross, double taxRate)
 // --- Styled text ------------------------------------------------------------
 
 const Color kNavy(0x1F / 255.0, 0x3A / 255.0, 0x5F / 255.0);
-const Color kCoral(0xC9 / 255.0, 0x65 / 255.0, 0x4B / 255.0);
+// Dark enough for text on white (4.5:1).
+const Color kCoral(0xB8 / 255.0, 0x5C / 255.0, 0x45 / 255.0);
 const Color kGrey(0x6B / 255.0, 0x6B / 255.0, 0x6B / 255.0);
 
 TextAttributes font(const QString &name, double size = 12.0)
@@ -551,7 +553,8 @@ void configureSettings(TillboxGlobalSettings &settings)
     // Cart in the shop's colours.
     settings.setCartBackgroundColor(kNavy);
     settings.setCartBorderColor(Color(0x2A / 255.0, 0x4A / 255.0, 0x73 / 255.0));
-    settings.setCartButtonColor(Color(0xE0 / 255.0, 0x7A / 255.0, 0x5F / 255.0));
+    // Coral deep enough for white button text (4.5:1).
+    settings.setCartButtonColor(Color(0xB1 / 255.0, 0x60 / 255.0, 0x4B / 255.0));
     settings.setCartTextColor(Color(1.0, 1.0, 1.0));
     settings.setCartImageBackgroundColor(Color(0xF6 / 255.0, 0xF1 / 255.0, 0xE7 / 255.0));
     settings.setCartID(QStringLiteral("harbourlanecart"));
@@ -621,6 +624,9 @@ int run(const QStringList &arguments, QTextStream &err)
         products.append(product);
     }
     plugin->setProducts(products);
+    // Saved by this plug-in, as an author's page would be: opening the demo
+    // then marks nothing changed.
+    plugin->setCurrentExportVersion(TillboxPlugin::pluginBundle().infoValue(QStringLiteral("QMVXExportVersion")));
 
     SitePage page;
     page.uniqueID = kPageUniqueID;

@@ -13,6 +13,8 @@ const char *const kTheme = R"(<!DOCTYPE html>
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <title>{{TITLE}} | {{SITE}}</title>
+<meta name="description" content="{{TITLE}} | {{SITE}}">
+<link rel="icon" href="data:image/svg+xml,%3Csvg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 16 16'%3E%3Crect width='16' height='16' rx='3' fill='%231f2328'/%3E%3C/svg%3E">
 <style>
   :root { color-scheme: light; }
   *, *::before, *::after { box-sizing: border-box; }

@@ -1,6 +1,6 @@
 #include "tillboxcli.h"
 
-#include "pagetheme.h"
+#include "siteexport.h"
 #include "sitehost.h"
 
 #include "archive/keyedarchiver.h"
@@ -14,7 +14,10 @@
 #include "images/picture.h"
 #include "host/exportparameters.h"
 #include "host/bundle.h"
+#include "catalogue/tillboxproduct.h"
 #include "plugin/tillboxplugin.h"
+#include "settings/shopcolorcheck.h"
+#include "settings/tillboxglobalsettings.h"
 #include "util/atomicfile.h"
 
 #include <QDir>
@@ -44,6 +47,31 @@ bool isKeyedArchive(const QByteArray &bytes)
 {
     KeyedUnarchiver probe;
     return probe.open(bytes);
+}
+
+// One line per colour pair of the page whose text falls below the contrast
+// that text needs. Styled texts are taken on the page theme's white.
+QStringList contrastWarnings(const TillboxPlugin &plugin)
+{
+    const TillboxGlobalSettings &settings = *plugin.globalSettings();
+    QList<ColorContrastWarning> warnings = ShopColorCheck::settingsWarnings(settings);
+    const Color page(1.0, 1.0, 1.0);
+    const auto addText = [&](bool isHtml, const std::optional<StyledText> &text) {
+        if (!isHtml && text)
+            warnings += ShopColorCheck::styledTextWarnings(*text, page);
+    };
+    addText(settings.useHtmlPageHeader(), settings.pageHeader());
+    addText(settings.useHtmlPageFooter(), settings.pageFooter());
+    for (const auto &product : plugin.products()) {
+        if (product && product->status() != TillboxProduct::StatusHidden)
+            addText(product->useHtmlDescription(), product->styledProductDescription());
+    }
+    QStringList lines;
+    for (const ColorContrastWarning &warning : std::as_const(warnings)) {
+        if (!lines.contains(warning.message()))
+            lines << warning.message();
+    }
+    return lines;
 }
 
 // Takes "--name VALUE" out of args; false when the option has no value.
@@ -264,65 +292,34 @@ int TillboxCli::exportSite(const QStringList &arguments)
     const QString outDir = QDir(args[1]).absolutePath();
 
     // Refuse an output folder that cannot be made or written before any work.
-    if (!QDir().mkpath(outDir))
-        return fail(QStringLiteral("cannot create the output folder %1").arg(outDir));
-    {
-        QString probeError;
-        const QString probe = outDir + QStringLiteral("/.tillbox-write-test");
-        if (!AtomicFile::write(probe, QByteArray("ok"), &probeError))
-            return fail(QStringLiteral("cannot write into the output folder %1").arg(outDir));
-        QFile::remove(probe);
-    }
+    QString error;
+    if (!SiteExport::prepareOutputFolder(outDir, &error))
+        return fail(error);
 
     SiteHost host;
-    QString error;
     if (!host.open(sitePath, &error))
         return fail(error);
 
     QStringList failures;
     for (const auto &loaded : host.pages()) {
         const SitePage &page = loaded.page;
-        TillboxPlugin &plugin = *loaded.plugin;
-        const QString pageFolder = page.location.isEmpty() ? outDir : outDir + QLatin1Char('/') + page.location;
-        const QString filesFolderName = QFileInfo(page.fileName).completeBaseName() + QStringLiteral("_files");
-        const ExportParameters params = ExportParameters::forPage(
-            preview ? QStringLiteral("preview") : QStringLiteral("export"), pageFolder, filesFolderName,
-            page.location, outDir);
-        if (!QDir().mkpath(pageFolder)) {
-            failures << QStringLiteral("cannot create %1").arg(pageFolder);
-            continue;
-        }
-
-        const QString body = plugin.contentHTML(params);
-        const QString head = plugin.pageContentHeaders(params).value_or(QString());
         if (!m_quiet) {
-            plugin.setExportProgressHandler([this, &page](int done, int total) {
+            // The export keeps the author's colours; the author is told.
+            for (const QString &warning : contrastWarnings(*loaded.plugin))
+                m_err << "tillbox: " << page.title << ": warning: " << warning << '\n';
+            m_err.flush();
+        }
+        ExportFileSet::Progress progress;
+        if (!m_quiet) {
+            progress = [this, &page](int done, int total) {
                 m_err << page.title << ": " << done << '/' << total << " products\n";
                 m_err.flush();
-            });
+            };
         }
-        const QStringList files = plugin.extraFilesNeededInExportFolder(params);
-        plugin.setExportProgressHandler({});
-        failures << plugin.lastExportFailures();
-
-        // The host copies the page's own files into the page's files folder.
-        const QString filesFolder = pageFolder + QLatin1Char('/') + filesFolderName;
-        if (!QDir().mkpath(filesFolder)) {
-            failures << QStringLiteral("cannot create %1").arg(filesFolder);
-        } else {
-            for (const QString &file : files) {
-                QFile source(file);
-                QString copyError;
-                if (!source.open(QIODevice::ReadOnly)
-                    || !AtomicFile::write(filesFolder + QLatin1Char('/') + QFileInfo(file).fileName(),
-                                          source.readAll(), &copyError))
-                    failures << (copyError.isEmpty() ? QStringLiteral("cannot read %1").arg(file) : copyError);
-            }
-        }
-
-        const QString html = PageTheme::render({host.document().siteName(), page.title, head, body});
-        if (!AtomicFile::writeText(pageFolder + QLatin1Char('/') + page.fileName, html, &error))
-            failures << error;
+        const SiteExport::PageResult result =
+            SiteExport::exportPage(host.document().siteName(), page, *loaded.plugin, outDir, preview, progress);
+        for (const SiteExport::Failure &failure : result.failures)
+            failures << failure.reason;
     }
 
     if (!failures.isEmpty()) {

@@ -14,6 +14,11 @@ test('the listing: labelled options, surcharges, out of stock, responsive column
   const unlabelled = await page.$$eval('.tbOptionControl', (controls) => controls.filter((c) => !c.closest('label')).length);
   assert.equal(unlabelled, 0);
   assert.equal(await page.getByLabel('Size').count(), 1);
+  // The shop's text shows; the name says which product, and what the field counts.
+  assert.equal(await page.locator('#tbItem102 button[type=submit]').evaluate((button) =>
+    [...button.childNodes].filter((n) => n.nodeType === Node.TEXT_NODE).map((n) => n.textContent).join('')), 'Add to cart');
+  assert.equal(await page.getByRole('button', { name: 'Add Mug to cart', exact: true }).count(), 1);
+  assert.equal(await page.getByRole('spinbutton', { name: 'Quantity, Mug', exact: true }).count(), 1);
   assert.deepEqual(await page.locator('select[data-option-name="Size"] option').allTextContents(),
     ['S', 'M', 'L (+ $2.00)']);
   // Out of stock: button and fields disabled, item marked.
@@ -61,6 +66,7 @@ test('adds products with their options; the same choices share a line', async ()
   assert.deepEqual(await page.locator('.tbLineOptions').allTextContents(),
     ['Size: S', 'Size: L; Print: Hi there', 'Message: Happy Birthday']);
   assert.equal(await page.locator('.tbCount').textContent(), '6');
+  assert.equal(await page.getByRole('columnheader', { name: 'Picture' }).count(), 1);
 });
 
 test('purchase limits hold in the listing and in the cart', async () => {
@@ -72,7 +78,16 @@ test('purchase limits hold in the listing and in the cart', async () => {
   assert.equal(await mug.locator('.tbQuantityInput').evaluate((input) => input.validity.rangeOverflow), true);
   await addToCart(page, 102, { quantity: 2 });
   assert.equal((await totals(page)).count, 2);
-  assert.equal(await mug.locator('button[type=submit]').isDisabled(), true);
+  // The button rests but keeps the focus, and says why, as does the announcement.
+  const add = mug.locator('button[type=submit]');
+  assert.equal(await add.isDisabled(), true);
+  await add.focus();
+  await page.keyboard.press('Enter');
+  assert.equal(await page.evaluate(() => document.activeElement.closest('#tbItem102') !== null), true);
+  assert.equal(await page.getByRole('button', { name: 'Add Mug to cart (Purchase limit reached)', exact: true }).count(), 1);
+  await page.waitForFunction(() => /limit/.test(document.querySelector('#tillbox-cart [role=status]').textContent));
+  assert.equal(await page.locator('#tillbox-cart [role=status]').textContent(),
+    '2 items in your cart. Total: $24.00 Mug: Purchase limit reached.');
   await openCart(page);
   const increase = page.getByRole('button', { name: 'Increase quantity: Mug' });
   assert.equal(await increase.isDisabled(), true);
@@ -289,7 +304,7 @@ test('keyboard: add, open, change, remove and close without a mouse', async () =
   await page.locator('#tbItem104 button[type=submit]').focus();
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => document.querySelector('#tillbox-cart [role=status]').textContent !== '');
-  assert.equal(await page.locator('#tillbox-cart [role=status]').textContent(), '1 items in your cart. Total: $7.30');
+  assert.equal(await page.locator('#tillbox-cart [role=status]').textContent(), '1 item in your cart. Total: $7.30');
 
   const toggle = page.locator('#tillbox-toggle');
   await toggle.focus();

@@ -211,8 +211,11 @@ test('direct order: required and e-mail fields, the post, the thank-you', async 
   const labels = await page.$$eval('.tbField label', (els) => els.map((el) => el.textContent));
   assert.deepEqual(labels, ['Name *', 'Surname *', 'Company *', 'E-mail *', 'Phone *', 'Address *', 'ZIP *', 'City *',
     'Country *', 'Notes']);
-  assert.equal(await field(page, 'E-mail').getAttribute('type'), 'email');
-  assert.equal(await field(page, 'Notes').evaluate((el) => el.tagName), 'TEXTAREA');
+  // Autocomplete purposes and input types from what each field asks for.
+  assert.deepEqual(await page.$$eval('.tbField input, .tbField textarea', (els) =>
+    els.map((el) => [el.getAttribute('autocomplete'), el.type])), [['given-name', 'text'], ['family-name', 'text'],
+    ['organization', 'text'], ['email', 'email'], ['tel', 'tel'], ['address-line1', 'text'], ['postal-code', 'text'],
+    ['address-level2', 'text'], ['country-name', 'text'], [null, 'textarea']]);
   const honeypot = page.locator('input[name=website]');
   assert.equal(await honeypot.getAttribute('tabindex'), '-1');
   assert.equal(await page.locator('.tbHoneypot').getAttribute('aria-hidden'), 'true');
@@ -221,13 +224,24 @@ test('direct order: required and e-mail fields, the post, the thank-you', async 
   const send = page.getByRole('button', { name: 'Send order' });
   await send.click();
   assert.equal(await page.evaluate(() => document.activeElement.id), 'tillbox-field-1');
+  // Every field in error is marked; the alert names them all.
+  assert.deepEqual(await page.$$eval('[aria-invalid=true]', (els) => els.map((el) => el.id)),
+    [1, 2, 3, 5, 6, 8, 9, 10, 11].map((n) => `tillbox-field-${n}`));
+  const alert = await page.getByRole('alert').textContent();
+  for (const label of ['Name', 'Surname', 'E-mail', 'Country']) assert.match(alert, new RegExp(`(^| )${label}: \\S`));
   const values = { Name: 'Ann', Surname: 'Lee', Company: 'Lee & Co', 'E-mail': 'ann@example', Phone: '123',
     Address: 'Main St 1', ZIP: '1000', City: 'Town', Country: 'Land' };
   for (const [label, value] of Object.entries(values)) await field(page, label).fill(value);
   await send.click();
   assert.equal(await page.evaluate(() => document.activeElement.id), 'tillbox-field-5');
   assert.equal(posted, null);
+  // The field's own message describes it, until the field is right.
+  assert.notEqual(await page.locator('#tillbox-field-5-error').textContent(), '');
+  assert.equal(await field(page, 'E-mail').getAttribute('aria-describedby'), 'tillbox-field-5-error');
+  assert.equal(await page.locator('[aria-invalid=true]').count(), 1);
   await field(page, 'E-mail').fill('ann@example.com');
+  assert.equal(await field(page, 'E-mail').getAttribute('aria-invalid'), null);
+  assert.equal(await page.locator('#tillbox-field-5-error').count(), 0);
   await field(page, 'Notes').fill('Ring twice.\nThanks');
   await send.click();
   await page.getByRole('heading', { name: 'Thank you! Your order has been sent.' }).waitFor();

@@ -98,6 +98,16 @@ void encodeAndWrite(const QImage &image, const ProductImageWriter::Encoding &enc
         failures->append(error);
 }
 
+// The box the thumbnail is fitted into: the icon width, and the icon height
+// or one that follows the picture's proportions.
+QSizeF thumbnailBoxFor(const ProductImageWriter::Job &job, const QSize &pictureSize)
+{
+    int thumbnailHeight = job.iconHeight;
+    if (thumbnailHeight < 1 && pictureSize.width() > 0)
+        thumbnailHeight = int(std::trunc(double(job.iconWidth) * pictureSize.height() / pictureSize.width()));
+    return QSizeF(job.iconWidth, thumbnailHeight);
+}
+
 Outcome process(const ProductImageWriter::Job &job, const QString &folder, int threshold, bool preserveImageFormat)
 {
     const std::shared_ptr<const Picture> &picture = job.picture;
@@ -105,10 +115,7 @@ Outcome process(const ProductImageWriter::Job &job, const QString &folder, int t
 
     // The two boxes, and the pixels either needs.
     const QSizeF fullBox = ImageNormalizer::normalizedSize(pictureSize, threshold).value_or(QSizeF(pictureSize));
-    int thumbnailHeight = job.iconHeight;
-    if (thumbnailHeight < 1 && pictureSize.width() > 0)
-        thumbnailHeight = int(std::trunc(double(job.iconWidth) * pictureSize.height() / pictureSize.width()));
-    const QSizeF thumbnailBox(job.iconWidth, thumbnailHeight);
+    const QSizeF thumbnailBox = thumbnailBoxFor(job, pictureSize);
     const QRect fullDrawn = ProportionalScaling::pixelRect(pictureSize, fullBox.width(), fullBox.height());
     const QRect thumbnailDrawn =
         ProportionalScaling::pixelRect(pictureSize, thumbnailBox.width(), thumbnailBox.height());
@@ -158,7 +165,12 @@ ProductImageWriter::Job ProductImageWriter::jobForProduct(TillboxProduct &produc
     const Bundle &bundle = Bundle::plugin();
     if (product.image().isEmpty())
         product.setImage(bundle.imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray()));
+    return jobFor(product);
+}
 
+ProductImageWriter::Job ProductImageWriter::jobFor(const TillboxProduct &product)
+{
+    const Bundle &bundle = Bundle::plugin();
     Job job;
     job.productID = product.productID();
     job.iconName = product.iconName();
@@ -175,6 +187,17 @@ ProductImageWriter::Job ProductImageWriter::jobForProduct(TillboxProduct &produc
         }
     }
     return job;
+}
+
+QSize ProductImageWriter::thumbnailSize(const Job &job)
+{
+    if (!job.picture || job.picture->isNull())
+        return {};
+    const QSizeF box = thumbnailBoxFor(job, job.picture->size());
+    if (!job.hasDropShadow)
+        return ProportionalScaling::canvasSize(box.width(), box.height());
+    const double radius = ProportionalScaling::shadowRadius(box.width(), box.height());
+    return ProportionalScaling::canvasSize(box.width() + 2.0 * radius, box.height() + 2.0 * radius);
 }
 
 ProductImageWriter::Formats ProductImageWriter::formatsFor(bool hasAlpha, bool preserveImageFormat,

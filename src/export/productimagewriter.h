@@ -62,6 +62,13 @@ public:
     // bytes do not decode keeps them, and its files show "iconItem" instead,
     // so the page never points at missing files.
     static Job jobForProduct(TillboxProduct &product);
+    // The same job without changing the product: what the listing reads
+    // before the export has written anything.
+    static Job jobFor(const TillboxProduct &product);
+    // The pixel size of the thumbnail that writing the job makes (with its
+    // drop shadow); empty when there is nothing to draw. The listing writes
+    // it beside the picture, so that the page keeps its room while loading.
+    static QSize thumbnailSize(const Job &job);
 
     // File formats by whether the picture has alpha, the setting
     // preserveImageFormat and the product's drop shadow.

@@ -254,6 +254,13 @@ QString ListingRun::productBlock(const TillboxProduct &product, const QString &i
                                                      formats.fullImage.extension),
          EscapeMode::Plain);
 
+    // The thumbnail's size, so that the page keeps its room while it loads.
+    const QSize thumbnail = ProductImageWriter::thumbnailSize(ProductImageWriter::jobFor(product));
+    fill(block, QStringLiteral("%THUMB_WIDTH%"), thumbnail.isEmpty() ? QString() : number(thumbnail.width()),
+         EscapeMode::Plain);
+    fill(block, QStringLiteral("%THUMB_HEIGHT%"), thumbnail.isEmpty() ? QString() : number(thumbnail.height()),
+         EscapeMode::Plain);
+
     fill(block, QStringLiteral("%TEMPLATE_ITEM_OPTIONS%"), optionsText(product), EscapeMode::Plain);
 
     const float effectivePrice = product.hasSpecialPrice() ? product.specialPrice() : product.price();

@@ -9,6 +9,11 @@ RWPage *RWDocument::addPage(const QString &uniqueID, const QString &title, const
     return m_pages.back().get();
 }
 
+void RWDocument::removePage(const QString &uniqueID)
+{
+    std::erase_if(m_pages, [&uniqueID](const auto &page) { return page->uniqueID() == uniqueID; });
+}
+
 RWPage *RWDocument::pageFromUniqueID(const QString &uniqueID) const
 {
     for (const auto &page : m_pages)

@@ -18,6 +18,8 @@ public:
                     const QString &fileName);
     const std::vector<std::unique_ptr<RWPage>> &pages() const { return m_pages; }
     RWPage *pageFromUniqueID(const QString &uniqueID) const;
+    // Deletes the page; its plug-in must not use it any more.
+    void removePage(const QString &uniqueID);
 
 private:
     QString m_siteName;

@@ -16,6 +16,8 @@ public:
     // The page's folder below the site root ("" for the root, "shop/sale").
     const QString &location() const { return m_location; }
     const QString &fileName() const { return m_fileName; }
+    // The author renamed the page or moved it to another folder.
+    void setInfo(const QString &title, const QString &location, const QString &fileName);
 
     RWAbstractPlugin *plugin() const { return m_plugin; }
     void setPlugin(RWAbstractPlugin *plugin) { m_plugin = plugin; }

@@ -1,3 +1,5 @@
+#include "plugin/tillboxplugin.h"
+#include "settings/tillboxglobalsettings.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -135,6 +137,36 @@ TEST(TillboxCli, ExportWritesAWorkingSiteAndRefusesAnUnwritableFolder)
     const CliRun refused = tillbox({QStringLiteral("export"), site, blocker + QStringLiteral("/out")});
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(refused.err.contains("cannot create the output folder")) << refused.err.toStdString();
+}
+
+TEST(TillboxCli, ExportTellsOfFaintColoursButKeepsThem)
+{
+    QTemporaryDir dir;
+    TillboxPlugin plugin;
+    plugin.globalSettings()->setCartButtonColor(Color(0xE0 / 255.0, 0x7A / 255.0, 0x5F / 255.0));
+    const QString page = dir.filePath(QStringLiteral("page.tillbox"));
+    testsupport::writeFile(page, plugin.archivedData());
+    const QString site = dir.filePath(QStringLiteral("site.tbsite"));
+    ASSERT_EQ(tillbox({QStringLiteral("new-site"), site}).status, 0);
+    ASSERT_EQ(tillbox({QStringLiteral("add-page"), site, page, QStringLiteral("--title"), QStringLiteral("Shop"),
+                       QStringLiteral("--location"), QStringLiteral("shop")})
+                  .status,
+              0);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const CliRun run = tillbox({QStringLiteral("export"), site, out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QList<QByteArray> warnings;
+    for (const QByteArray &line : run.err.split('\n')) {
+        if (line.contains("warning"))
+            warnings << line;
+    }
+    ASSERT_EQ(warnings.size(), 1) << run.err.toStdString();
+    EXPECT_TRUE(warnings[0].startsWith("tillbox: Shop: warning: button text #ffffff on #e07a5f: contrast 2.95:1, "
+                                       "below 4.50:1; nearest passing cartButtonColor: #"))
+        << warnings[0].toStdString();
+    EXPECT_TRUE(QString::fromUtf8(testsupport::readFile(out + QStringLiteral("/shop/index.html")))
+                    .contains(QLatin1String("\"e07a5f\"")));
+    EXPECT_TRUE(tillbox({QStringLiteral("-q"), QStringLiteral("export"), site, out}).err.isEmpty());
 }
 
 namespace {

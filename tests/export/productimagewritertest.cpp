@@ -58,8 +58,8 @@ TEST_P(FormatTest, WritesTheChosenFormats)
     QTemporaryDir dir;
     const QByteArray bytes = encoded(samplePicture(600, 400, c.alpha), c.alpha ? "png" : "jpeg", 90);
     QStringList failures;
-    const QStringList paths = ProductImageWriter::write(job(12, QStringLiteral("red_shirt"), bytes, 64, 42, c.shadow),
-                                                        dir.path(), 1024, c.preserve, &failures);
+    const Job written = job(12, QStringLiteral("red_shirt"), bytes, 64, 42, c.shadow);
+    const QStringList paths = ProductImageWriter::write(written, dir.path(), 1024, c.preserve, &failures);
     EXPECT_TRUE(failures.isEmpty()) << qPrintable(failures.join('\n'));
     ASSERT_EQ(paths.size(), 2);
 
@@ -73,6 +73,8 @@ TEST_P(FormatTest, WritesTheChosenFormats)
     EXPECT_EQ(thumbnail.format(), QByteArray(c.thumbnailFormat));
     EXPECT_EQ(full.size(), QSize(600, 400));
     EXPECT_EQ(thumbnail.size(), c.shadow ? QSize(74, 52) : QSize(64, 42));
+    // The listing announces the size before the file exists.
+    EXPECT_EQ(ProductImageWriter::thumbnailSize(written), thumbnail.size());
 
     const ProductImageWriter::Formats formats = ProductImageWriter::formatsFor(c.alpha, c.preserve, c.shadow);
     EXPECT_EQ(formats.fullImage.extension, fullExtension);
@@ -259,8 +261,12 @@ TEST_F(ProductJobTest, ProductWithoutPictureDataGetsIconItem)
     product->setImage(QByteArray());
     product->setIconName(QStringLiteral("blank"));
     product->setHasDropShadow(true);
+    // What the listing reads before the export gives the product its picture.
+    const QSize listed = ProductImageWriter::thumbnailSize(ProductImageWriter::jobFor(*product));
     const Job j = ProductImageWriter::jobForProduct(*product);
     EXPECT_EQ(product->image(), iconItem);
+    EXPECT_FALSE(listed.isEmpty());
+    EXPECT_EQ(ProductImageWriter::thumbnailSize(j), listed);
     ASSERT_TRUE(j.picture);
     EXPECT_EQ(j.picture, product->icon());
     EXPECT_EQ(j.productID, product->productID());

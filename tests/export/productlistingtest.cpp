@@ -293,9 +293,9 @@ class ProductListingPictureTest : public ProductListingTest, public ::testing::W
 {
 };
 
-TEST_P(ProductListingPictureTest, PicturePathsNameTheExportedFiles)
+TEST_P(ProductListingPictureTest, PicturePathsNameTheExportedFilesAndTheThumbnailSize)
 {
-    useLayout("%IMAGE_PATH% %THUMB_PATH%");
+    useLayout("%IMAGE_PATH% %THUMB_PATH% %THUMB_WIDTH%x%THUMB_HEIGHT%");
     settings().setPreserveImageFormat(GetParam().preserveImageFormat);
     auto product = addProduct(12);
     product->setImage(GetParam().transparent ? transparentPng() : opaqueJpeg());
@@ -306,10 +306,11 @@ TEST_P(ProductListingPictureTest, PicturePathsNameTheExportedFiles)
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, ProductListingPictureTest,
-    ::testing::Values(PictureCase{false, false, false, "", "files/12.jpg files/12_thumb.jpg"},
-                      PictureCase{false, true, true, "shirt", "files/12_shirt.jpg files/12_shirt_thumb.png"},
-                      PictureCase{true, false, false, "", "files/12.jpg files/12_thumb.png"},
-                      PictureCase{true, true, false, "shirt", "files/12_shirt.png files/12_shirt_thumb.png"}));
+    // 40 x 30 pictures at icon width 64: 64 x 48, and 5 more each side for a shadow.
+    ::testing::Values(PictureCase{false, false, false, "", "files/12.jpg files/12_thumb.jpg 64x48"},
+                      PictureCase{false, true, true, "shirt", "files/12_shirt.jpg files/12_shirt_thumb.png 74x58"},
+                      PictureCase{true, false, false, "", "files/12.jpg files/12_thumb.png 64x48"},
+                      PictureCase{true, true, false, "shirt", "files/12_shirt.png files/12_shirt_thumb.png 64x48"}));
 
 TEST_F(ProductListingTest, PreviewWarnsAboutMissingPhpOnlyWhenItMatters)
 {

@@ -1,0 +1,92 @@
+'use strict';
+// Accessibility: axe-core in every state of the cart at desktop and phone
+// widths, in the default colours and in the demo shop's, and the keyboard
+// rules that axe cannot see (where focus goes, what covers it).
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const { useBrowser, addToCart, openCart } = require('./harness');
+
+const shops = useBrowser(test);
+const AXE = require.resolve('axe-core');
+const TAGS = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'];
+
+// The demo shop's cart colours (app/make-demo-shop), as the header writes them.
+const DEMO_COLOURS = { cartBackgroundColor: '1f3a5f', cartBorderColor: '2a4a73', cartButtonColor: 'b1604b',
+  cartTextColor: 'ffffff', cartImageBackgroundColor: 'f6f1e7' };
+
+// Critical and serious violations as "rule (count): target, ..." lines.
+async function violations(page) {
+  if (!(await page.evaluate(() => !!window.axe))) await page.addScriptTag({ path: AXE });
+  const result = await page.evaluate((tags) => window.axe.run(document, { runOnly: { type: 'tag', values: tags } }), TAGS);
+  return result.violations.filter((v) => v.impact === 'critical' || v.impact === 'serious')
+    .map((v) => `${v.id} (${v.nodes.length}): ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+}
+
+// Each state, reached from the one before it.
+const STATES = [
+  ['cart closed', async () => {}],
+  ['one product in the open cart', async (page) => { await addToCart(page, 104); await openCart(page); }],
+  ['disclaimer', async (page) => { await page.locator('#tillbox-panel .tbPrimary').click(); }],
+  ['payment choice', async (page) => {
+    await page.locator('.tbAgree').check();
+    await page.locator('.tbViewDisclaimer .tbPrimary').click();
+  }],
+  ['order form', async (page) => {
+    await page.locator('input[value=order]').check();
+    await page.locator('.tbViewPayment .tbPrimary').click();
+  }],
+  ['order form with errors', async (page) => { await page.locator('.tbViewOrder [type=submit]').click(); }],
+];
+
+for (const [colours, settings] of [['default colours', {}], ['demo colours', DEMO_COLOURS]]) {
+  for (const width of [1280, 375]) {
+    test(`axe: no serious violation in any state, ${colours}, ${width} px`, async () => {
+      const { page, errors } = await shops.open({ viewport: { width, height: width > 600 ? 800 : 740 },
+        settings: { ...settings, enableDisclaimer: 'true' } });
+      const found = [];
+      for (const [state, reach] of STATES) {
+        await reach(page);
+        for (const line of await violations(page)) found.push(`${state}: ${line}`);
+      }
+      assert.deepEqual(found, []);
+      assert.deepEqual(errors, []);
+    });
+  }
+}
+
+// The part of an element's box that the fixed cart bar covers, 0 to 1.
+const coveredByBar = (page) => page.evaluate(() => {
+  const focused = document.activeElement.getBoundingClientRect();
+  const bar = document.querySelector('#tillbox-cart .tbBar').getBoundingClientRect();
+  const w = Math.max(0, Math.min(focused.right, bar.right) - Math.max(focused.left, bar.left));
+  const h = Math.max(0, Math.min(focused.bottom, bar.bottom) - Math.max(focused.top, bar.top));
+  return focused.width * focused.height ? (w * h) / (focused.width * focused.height) : 0;
+});
+
+for (const width of [1280, 375]) {
+  test(`keyboard at ${width} px: the bar covers no focus, the open cart closes when focus leaves it`, async () => {
+    const { page } = await shops.open({ viewport: { width, height: width > 600 ? 800 : 740 } });
+    const covered = [];
+    // Forwards and back: going back, the page scrolls down under a top bar.
+    for (const key of [...Array(40).fill('Tab'), ...Array(40).fill('Shift+Tab')]) {
+      await page.keyboard.press(key);
+      const where = await page.evaluate(() => {
+        const el = document.activeElement;
+        // The body has the focus when it has left the page for the browser.
+        return el === document.body || el.closest('#tillbox-cart') ? null
+          : `${el.tagName} ${el.className} ${el.textContent.trim().slice(0, 20)}`;
+      });
+      if (where && (await coveredByBar(page)) > 0) covered.push(where);
+    }
+    assert.deepEqual(covered, []);
+
+    await addToCart(page, 104);
+    await openCart(page);
+    await page.locator('#tillbox-panel [data-focus=checkout]').focus();
+    await page.keyboard.press('Tab');
+    assert.equal(await page.locator('#tillbox-toggle').getAttribute('aria-expanded'), 'false');
+    assert.equal(await page.evaluate(() => document.activeElement !== document.body
+      && !document.activeElement.closest('#tillbox-cart')), true, 'the focus is on the page');
+    assert.equal(await coveredByBar(page), 0);
+  });
+}
