@@ -61,10 +61,13 @@ wait_for() {
 }
 
 # Starts a command in a process group of its own; its log is $work/$1.log.
+# The log is made here, before the fork: the background job opens it only
+# when it gets to run, and whoever polls the log must not find it missing.
 start() {
   local name=$1
   shift
-  setsid "$@" >"$work/$name.log" 2>&1 &
+  : >"$work/$name.log"
+  setsid "$@" >>"$work/$name.log" 2>&1 &
   pids+=($!)
 }
 
