@@ -61,10 +61,13 @@ wait_for() {
 }
 
 # Starts a command in a process group of its own; its log is $work/$1.log.
+# The log is made here, before the fork: the background job opens it only
+# when it gets to run, and whoever polls the log must not find it missing.
 start() {
   local name=$1
   shift
-  setsid "$@" >"$work/$name.log" 2>&1 &
+  : >"$work/$name.log"
+  setsid "$@" >>"$work/$name.log" 2>&1 &
   pids+=($!)
 }
 
@@ -84,7 +87,7 @@ php_port() {
   grep -o 'Development Server (http://127\.0\.0\.1:[0-9]*)' "$work/$1.log" | head -n 1 | grep -o '[0-9]*)$' | tr -d ')'
 }
 
-# dot-left is the shop most tests use; its cart keeps the fixture's name.
+# dot-left is the shop most tests use; its cart ID is the one they expect.
 variants=(dot-left dot-right comma-left comma-right)
 entries=()
 for variant in "${variants[@]}"; do

@@ -32,5 +32,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo_cmd=""
   if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
   $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Through env: sudo drops the caller's DEBIAN_FRONTEND, and debconf then
+  # hunts for a dialog program and a terminal on a fresh system.
+  $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

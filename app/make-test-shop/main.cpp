@@ -5,9 +5,8 @@
 // expired), a purchase limit, an out-of-stock product, all checkouts and a
 // direct order sent over SMTP.
 //
-// The catalogue matches the hand-filled page e2e/fixtures/shop.html (same
-// IDs, SKUs, names and prices), so the same browser tests run against the
-// fixture and against a real export of this site.
+// The browser tests (e2e/) run against exports of this site and name its
+// IDs, SKUs, names and prices.
 
 #include "catalogue/tillboxoption.h"
 #include "catalogue/tillboxoptionvalue.h"

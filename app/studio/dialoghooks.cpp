@@ -7,6 +7,8 @@
 namespace {
 
 const QString kSiteFilter = QStringLiteral("Tillbox sites (*.tillbox)");
+const QString kCsvFilter = QStringLiteral("Comma-separated text (*.csv)");
+const QString kJsonFilter = QStringLiteral("Ferrule catalogues (*.json)");
 
 } // namespace
 
@@ -61,6 +63,25 @@ DialogHooks DialogHooks::standard()
     };
     hooks.exportFolder = [](QWidget *parent, const QString &folder) {
         return QFileDialog::getExistingDirectory(parent, QStringLiteral("Export Site Into"), folder);
+    };
+    hooks.csvFileName = [](QWidget *parent, const QString &suggestedPath) {
+        QFileDialog dialog(parent, QStringLiteral("Export Catalogue as CSV"), suggestedPath, kCsvFilter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    hooks.imagesFolder = [](QWidget *parent, const QString &message, const QString &folder) {
+        // The caption carries the message: the desktop's folder chooser has
+        // no other place for it.
+        QFileDialog dialog(parent, message, folder);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Export"));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    hooks.ferruleCatalogue = [](QWidget *parent, const QString &folder) {
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("Choose the Ferrule Catalogue"), folder,
+                                            kJsonFilter);
     };
     return hooks;
 }

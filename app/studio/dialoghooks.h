@@ -27,6 +27,12 @@ struct DialogHooks
     std::function<QString(QWidget *parent, const QString &folder)> openFileName;
     std::function<QString(QWidget *parent, const QString &suggestedPath)> saveFileName;
     std::function<QString(QWidget *parent, const QString &folder)> exportFolder;
+    // The catalogue's comma-separated text, saved where the author says.
+    std::function<QString(QWidget *parent, const QString &suggestedPath)> csvFileName;
+    // The folder the product pictures go into; message explains the choice.
+    std::function<QString(QWidget *parent, const QString &message, const QString &folder)> imagesFolder;
+    // The Ferrule catalogue (a JSON file) whose products a page takes over.
+    std::function<QString(QWidget *parent, const QString &folder)> ferruleCatalogue;
 
     // The hooks in use; real dialogs until a test replaces them.
     static DialogHooks &current();

@@ -11,6 +11,8 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QProgressDialog>
 #include <QSettings>
@@ -195,6 +197,21 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
     hooks.error = real.error;
     hooks.information = real.information;
 
+    // The Page menu, open under its title in the menu bar.
+    if (QMenu *menu = window->pageMenu()) {
+        const QRect title = window->menuBar()->actionGeometry(menu->menuAction());
+        menu->popup(window->menuBar()->mapToGlobal(title.bottomLeft()));
+        settle(100);
+        QPixmap shot = compose(window);
+        QPainter painter(&shot);
+        const QPoint at = window->menuBar()->mapTo(window, title.bottomLeft()) + QPoint(0, kTitleBar);
+        painter.fillRect(QRect(at, menu->size()).translated(3, 4), QColor(0, 0, 0, 50));
+        painter.drawPixmap(at, menu->grab());
+        painter.end();
+        shooter.save(QStringLiteral("06-page-menu.png"), shot);
+        menu->hide();
+    }
+
     // An edit, then closing: the unsaved-changes question.
     window->titleEdit()->setText(window->titleEdit()->text() + QStringLiteral(" (new season)"));
     Q_EMIT window->titleEdit()->editingFinished();
@@ -203,7 +220,7 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
         std::unique_ptr<QMessageBox> box(DialogHooks::unsavedChangesBox(parent, name));
         box->show();
         settle(50);
-        shooter.save(QStringLiteral("06-unsaved-changes.png"), compose(window, box.get()));
+        shooter.save(QStringLiteral("07-unsaved-changes.png"), compose(window, box.get()));
         return QMessageBox::Discard;
     };
     window->close();

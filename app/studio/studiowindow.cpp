@@ -9,14 +9,21 @@
 #include "studio.h"
 #include "studiodocument.h"
 
+#include "exchange/cataloguecsv.h"
+#include "exchange/ferrulesync.h"
+#include "exchange/productimageexport.h"
+#include "exchange/shopclipboard.h"
 #include "export/pagesnapshot.h"
 #include "host/bundle.h"
+#include "host/ferruleplugin.h"
 #include "host/rwhost.h"
 #include "plugin/tillboxplugin.h"
 #include "plugin/weblinks.h"
+#include "util/atomicfile.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
@@ -48,6 +55,9 @@ const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kStateKey = QStringLiteral("window/state");
 const QString kSplitterKey = QStringLiteral("window/splitter");
 const QString kExportFolderKey = QStringLiteral("lastExportFolder");
+const QString kCsvFileKey = QStringLiteral("lastCatalogueCsv");
+const QString kImagesFolderKey = QStringLiteral("lastImagesFolder");
+const QString kFerruleCatalogueKey = QStringLiteral("ferrule/catalogue");
 
 StudioWindow::EditorFactory &editorFactory()
 {
@@ -196,6 +206,38 @@ void StudioWindow::buildActions()
     make(QStringLiteral("sisow"), QStringLiteral("Sign Up as a &Sisow Merchant"), QKeySequence(),
          [] { QDesktopServices::openUrl(QUrl(TBXSisowRegistrationURL)); });
     make(QStringLiteral("about"), QStringLiteral("&About Tillbox Studio"), QKeySequence(), [this] { showAbout(); });
+    buildExchangeActions();
+}
+
+void StudioWindow::buildExchangeActions()
+{
+    auto make = [this](const char *name, const QString &text, const QString &tip, auto slot) {
+        auto *action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setStatusTip(tip);
+        action->setToolTip(tip);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+    };
+    make("exportCatalogueCsv", QStringLiteral("Export Catalogue as &CSV\u2026"),
+         QStringLiteral("Save every product of the open shop pages as comma-separated text"),
+         [this] { exportCatalogueCsv(); });
+    make("exportProductImages", QStringLiteral("Export Product &Images\u2026"),
+         QStringLiteral("Save every product's picture into a folder"), [this] { exportProductImages(); });
+    make("syncFerrule", QStringLiteral("S&ync from Ferrule\u2026"),
+         QStringLiteral("Take the products of the Ferrule catalogue over into this page"),
+         [this] { syncFromFerrule(false); });
+    make("chooseFerrule", QStringLiteral("Choose Ferrule Catalo&gue\u2026"),
+         QStringLiteral("Choose another Ferrule catalogue, then sync from it"), [this] { syncFromFerrule(true); });
+    make("copyShopTexts", QStringLiteral("Copy Shop &Texts"),
+         QStringLiteral("Copy this page's shopper texts to the clipboard"), [this] { copyToClipboard(false); });
+    make("pasteShopTexts", QStringLiteral("Paste Shop Te&xts"),
+         QStringLiteral("Take the copied shopper texts over into this page"), [this] { pasteFromClipboard(false); });
+    make("copyShopSettings", QStringLiteral("Copy Shop &Settings"),
+         QStringLiteral("Copy this page's shop settings to the clipboard"), [this] { copyToClipboard(true); });
+    make("pasteShopSettings", QStringLiteral("Paste Shop Setti&ngs"),
+         QStringLiteral("Replace this page's shop settings by the copied ones"), [this] { pasteFromClipboard(true); });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &StudioWindow::updateExchangeActions);
 }
 
 QAction *StudioWindow::action(const QString &objectName) const
@@ -226,8 +268,17 @@ void StudioWindow::buildMenus()
     add(m_pageMenu, "moveDown");
     m_pageMenu->addSeparator();
     add(m_pageMenu, "pageOptions");
-    // The catalogue exchange commands join this menu below here.
     m_pageMenu->addSeparator();
+    add(m_pageMenu, "exportCatalogueCsv");
+    add(m_pageMenu, "exportProductImages");
+    m_pageMenu->addSeparator();
+    add(m_pageMenu, "syncFerrule");
+    add(m_pageMenu, "chooseFerrule");
+    m_pageMenu->addSeparator();
+    add(m_pageMenu, "copyShopTexts");
+    add(m_pageMenu, "pasteShopTexts");
+    add(m_pageMenu, "copyShopSettings");
+    add(m_pageMenu, "pasteShopSettings");
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     add(view, "showEditor");
@@ -479,6 +530,7 @@ void StudioWindow::onPageSelected(int index)
     m_moveDown->setEnabled(row >= 0 && row + 1 < m_document->pageCount());
     action(QStringLiteral("moveUp"))->setEnabled(m_moveUp->isEnabled());
     action(QStringLiteral("moveDown"))->setEnabled(m_moveDown->isEnabled());
+    updateExchangeActions();
     if (m_tabs && m_tabs->currentWidget() == m_preview)
         refreshPreview();
 }
@@ -793,4 +845,120 @@ std::shared_ptr<PageSnapshot> StudioWindow::snapshotOf(TillboxPlugin &plugin)
             relay->runAlert(alert);
     });
     return snapshot;
+}
+
+// --- Catalogue exchange ----------------------------------------------------------------
+
+void StudioWindow::updateExchangeActions()
+{
+    const bool page = m_shownPlugin != nullptr;
+    const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
+    for (const char *name : {"exportCatalogueCsv", "exportProductImages", "syncFerrule", "chooseFerrule",
+                             "copyShopTexts", "copyShopSettings"})
+        action(QString::fromLatin1(name))->setEnabled(page);
+    action(QStringLiteral("pasteShopTexts"))->setEnabled(page && ShopClipboard::canPasteLocalizableStrings(clipboard));
+    action(QStringLiteral("pasteShopSettings"))->setEnabled(page && ShopClipboard::canPasteGlobalSettings(clipboard));
+}
+
+void StudioWindow::exportCatalogueCsv()
+{
+    QSettings settings;
+    const QString suggested =
+        settings.value(kCsvFileKey, QDir::home().filePath(m_document->site().siteName() + QStringLiteral(".csv")))
+            .toString();
+    const QString path = DialogHooks::current().csvFileName(this, suggested);
+    if (path.isEmpty())
+        return;
+    settings.setValue(kCsvFileKey, path);
+    QString error;
+    if (!AtomicFile::writeText(path, CatalogueCsv::allProductsCSV(), &error)) {
+        DialogHooks::current().error(this, QStringLiteral("Cannot Export the Catalogue"),
+                                     QStringLiteral("The catalogue could not be saved as %1.\n\n%2")
+                                         .arg(quoted(QDir::toNativeSeparators(path)), error));
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("Catalogue saved as %1").arg(QDir::toNativeSeparators(path)), 4000);
+}
+
+void StudioWindow::exportProductImages()
+{
+    QSettings settings;
+    const QString message =
+        TillboxPlugin::pluginBundle().localizedString(QStringLiteral("ExportImagesDialogMessage"));
+    const QString folder = DialogHooks::current().imagesFolder(
+        this, message, settings.value(kImagesFolderKey, QDir::homePath()).toString());
+    if (folder.isEmpty())
+        return;
+    settings.setValue(kImagesFolderKey, folder);
+    QStringList problems;
+    const ProductImageExport::Summary summary = ProductImageExport::exportProductImages(
+        folder, [&problems](const QString &line) { problems << line; });
+    const QString where = quoted(QDir::toNativeSeparators(QDir(folder).filePath(ProductImageExport::folderName())));
+    if (problems.isEmpty()) {
+        DialogHooks::current().information(
+            this, QStringLiteral("Product Images Exported"),
+            QStringLiteral("%1 pictures saved in %2.").arg(summary.written).arg(where));
+        return;
+    }
+    // A long list is cut short: the first lines say what went wrong.
+    constexpr int kShown = 10;
+    QStringList shown = problems.mid(0, kShown);
+    if (problems.size() > kShown)
+        shown << QStringLiteral("\u2026 and %1 more").arg(problems.size() - kShown);
+    DialogHooks::current().error(this, QStringLiteral("Product Images Incomplete"),
+                                 QStringLiteral("%1 pictures saved in %2, %3 skipped:\n\n%4")
+                                     .arg(summary.written)
+                                     .arg(where)
+                                     .arg(summary.skipped)
+                                     .arg(shown.join(u'\n')));
+}
+
+void StudioWindow::syncFromFerrule(bool chooseCatalogue)
+{
+    TillboxPlugin *plugin = m_shownPlugin;
+    if (!plugin)
+        return;
+    QSettings settings;
+    QString path = settings.value(kFerruleCatalogueKey).toString();
+    if (chooseCatalogue || path.isEmpty() || !QFileInfo::exists(path)) {
+        path = DialogHooks::current().ferruleCatalogue(
+            this, path.isEmpty() ? QDir::homePath() : QFileInfo(path).absolutePath());
+        if (path.isEmpty())
+            return;
+        settings.setValue(kFerruleCatalogueKey, path);
+    }
+    QString error;
+    if (!FerrulePlugin::registerCatalogue(path, &error)) {
+        // The next sync asks for the file again rather than failing the same way.
+        settings.remove(kFerruleCatalogueKey);
+        DialogHooks::current().error(this, QStringLiteral("Cannot Read the Ferrule Catalogue"),
+                                     QStringLiteral("%1\n\n%2").arg(quoted(QDir::toNativeSeparators(path)), error));
+        return;
+    }
+    // The sync reports through the page's editor; the selected page has one,
+    // and its alerts go through the window's relay.
+    editorFor(*plugin);
+    FerruleSync::syncFerruleProducts(*plugin);
+}
+
+void StudioWindow::copyToClipboard(bool settings)
+{
+    if (const TillboxPlugin *plugin = m_shownPlugin)
+        QGuiApplication::clipboard()->setMimeData(settings ? ShopClipboard::copyGlobalSettings(*plugin).release()
+                                                           : ShopClipboard::copyLocalizableStrings(*plugin).release());
+}
+
+void StudioWindow::pasteFromClipboard(bool settings)
+{
+    TillboxPlugin *plugin = m_shownPlugin;
+    if (!plugin)
+        return;
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QString error;
+    const bool pasted = settings ? ShopClipboard::pasteGlobalSettings(*plugin, data, &error)
+                                 : ShopClipboard::pasteLocalizableStrings(*plugin, data, &error);
+    if (!pasted)
+        DialogHooks::current().error(
+            this, settings ? QStringLiteral("Cannot Paste the Shop Settings") : QStringLiteral("Cannot Paste the Shop Texts"),
+            QStringLiteral("Nothing was changed.\n\n%1").arg(error));
 }

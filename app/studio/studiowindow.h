@@ -105,6 +105,14 @@ private:
     bool maybeSave();
     void saveWindowState();
     void showAbout();
+    // The catalogue exchange of the Page menu.
+    void buildExchangeActions();
+    void exportCatalogueCsv();
+    void exportProductImages();
+    void syncFromFerrule(bool chooseCatalogue);
+    void copyToClipboard(bool settings);
+    void pasteFromClipboard(bool settings);
+    void updateExchangeActions();
     PluginEditor *editorFor(TillboxPlugin &plugin);
     void dropEditor(TillboxPlugin *plugin);
     TillboxPlugin *selectedPlugin() const;

@@ -4,7 +4,6 @@
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const { useBrowser, addToCart, totals, openCart, summary, postedFields } = require('./harness');
-const { sisowSignature } = require('../lib/site');
 
 const shops = useBrowser(test);
 
@@ -31,45 +30,18 @@ async function checkoutPost(shop, choose) {
   return { url: outside[0].url, method: outside[0].method, fields: postedFields(outside[0].body) };
 }
 
-test('PayPal receives the cart upload: items, options, taxes, shipping, costs', async () => {
+// The fields of each hand-off are checked against the real exports in
+// export.test.js; here what the settings change.
+test('PayPal: chosen first among two checkouts, the live address without sandbox', async () => {
   const shop = await shops.open({ settings: { enablePayPalSandbox: 'false' } });
   await fillCart(shop.page);
-  const expected = await totals(shop.page);
   const post = await checkoutPost(shop, async (page) => {
     await page.getByRole('heading', { name: 'Choose a payment method' }).waitFor();
-    // Two checkouts are on: a choice, PayPal first and chosen.
     assert.equal(await page.getByRole('radio', { name: 'Pay with PayPal' }).isChecked(), true);
     await page.getByRole('button', { name: 'Continue' }).click();
   });
-  assert.equal(post.url, 'https://www.paypal.com/cgi-bin/webscr');
-  assert.equal(post.method, 'POST');
-  const f = new Map(post.fields);
-  const pick = (...names) => names.map((n) => f.get(n));
-  assert.deepEqual(pick('cmd', 'upload', 'business', 'currency_code', 'lc', 'charset', 'return'),
-    ['_cart', '1', 'shop@example.com', 'USD', 'US', 'utf-8', 'https://shop.example.com/thanks.html']);
-  assert.equal(f.get('cancel_return'), shop.url);
-  assert.deepEqual(pick('item_name_1', 'item_number_1', 'amount_1', 'quantity_1', 'tax_1', 'shipping_1', 'shipping2_1',
-    'on0_1', 'os0_1', 'on1_1', 'os1_1'),
-  ['Classic "Tee"', 'TEE-1', '22.00', '2', '2.20', '3.00', '1.00', 'Size', 'L', 'Print', 'Hi']);
-  // The mug ships free and has no tax.
-  assert.deepEqual(pick('item_name_2', 'amount_2', 'quantity_2', 'tax_2', 'shipping_2', 'on0_2', 'os0_2'),
-    ['Mug', '9.50', '1', undefined, undefined, 'Message', 'For Ann']);
-  assert.deepEqual(pick('item_name_3', 'amount_3', 'quantity_3', 'tax_3', 'shipping_3', 'shipping2_3'),
-    ['Sticker pack & more', '1.50', '3', '0.30', '0.50', '0.10']);
-  assert.equal(f.has('item_name_4'), false);
-  // Subtotal 58.00 lies in the second tier: 2.50 of handling.
-  assert.deepEqual(pick('tax_cart', 'handling_cart', 'discount_amount_cart'), ['5.30', '2.50', undefined]);
-
-  // What PayPal charges is what the cart showed.
-  const cents = (text) => Math.round(parseFloat(text || '0') * 100);
-  let charged = cents(f.get('tax_cart')) + cents(f.get('handling_cart'));
-  for (let n = 1; f.has(`item_name_${n}`); n++) {
-    const quantity = Number(f.get(`quantity_${n}`));
-    charged += cents(f.get(`amount_${n}`)) * quantity;
-    if (f.has(`shipping_${n}`)) charged += cents(f.get(`shipping_${n}`)) + cents(f.get(`shipping2_${n}`)) * (quantity - 1);
-  }
-  assert.equal(charged, expected.total);
-  assert.equal(expected.total, 7050);
+  assert.deepEqual([post.url, post.method], ['https://www.paypal.com/cgi-bin/webscr', 'POST']);
+  assert.equal(new Map(post.fields).get('lc'), 'US');
 });
 
 test('PayPal sandbox, and a lone checkout goes straight on', async () => {
@@ -137,12 +109,8 @@ test('the disclaimer must be agreed to before the payment choice', async () => {
   const disclaimer = page.locator('.tbDisclaimer');
   await disclaimer.waitFor();
   assert.equal(await disclaimer.textContent(), 'Please read our terms & conditions.Orders ship within "two" days.');
-  if (shop.site.kind === 'fixture') {
-    assert.equal(await disclaimer.locator('a').getAttribute('href'), 'terms.html');
-  } else {
-    // The exported label is text: its line break became one.
-    assert.match(await disclaimer.innerHTML(), /conditions\.<br>Orders/);
-  }
+  // The exported label is text: its line break became one.
+  assert.match(await disclaimer.innerHTML(), /conditions\.<br>Orders/);
   assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Checkout');
   await page.getByRole('button', { name: 'Continue' }).click();
   assert.equal(await page.evaluate(() => document.activeElement.classList.contains('tbAgree')), true);
@@ -154,45 +122,14 @@ test('the disclaimer must be agreed to before the payment choice', async () => {
   await page.locator('.tbViewDisclaimer').waitFor();
 });
 
-test('Google Checkout: the cart post to the merchant form', async () => {
-  const shop = await shops.open({ settings: only('enableGoogleCheckout') });
-  await addToCart(shop.page, 101, { options: { Size: 'L', Print: 'Hi' }, quantity: 2 });
-  const post = await checkoutPost(shop);
-  assert.equal(post.url, 'https://checkout.google.com/api/checkout/v2/checkoutForm/Merchant/123456789012345');
-  const f = new Map(post.fields);
-  const pick = (...names) => names.map((n) => f.get(n));
-  assert.deepEqual(pick('item_name_1', 'item_description_1', 'item_quantity_1', 'item_price_1', 'item_currency_1', 'item_merchant_id_1'),
-    ['Classic "Tee"', 'Size: L; Print: Hi', '2', '22.00', 'USD', 'TEE-1']);
-  assert.deepEqual(pick('item_name_2', 'item_quantity_2', 'item_price_2'), ['Taxes', '1', '4.40']);
-  // Shipping 3.00 + 1.00 and the tier's 5.00 as one method.
-  assert.deepEqual(pick('ship_method_name_1', 'ship_method_price_1', 'ship_method_currency_1'), ['Shipping', '9.00', 'USD']);
-});
-
-test('E-junkie: the cart form to the shop\'s E-junkie cart', async () => {
-  const shop = await shops.open({ settings: only('enableEJunkie') });
-  await addToCart(shop.page, 104, { quantity: 2 });
-  const post = await checkoutPost(shop);
-  assert.equal(post.url, 'https://www.e-junkie.com/ecom/gb.php?c=cart&cl=98765&ejc=2');
-  const f = new Map(post.fields);
-  assert.deepEqual(['item_number_1', 'item_name_1', 'amount_1', 'quantity_1', 'currency_code'].map((n) => f.get(n)),
-    ['STICK-4', 'Sticker pack & more', '1.50', '2', 'USD']);
-});
-
-test('Sisow: the payment request with the amount in cents and the signature', async () => {
+test('Sisow: the amount in cents from a shop with three decimals', async () => {
   const shop = await shops.open({ settings: { ...only('enableSisow'), decimalNumberIndex: '3' } });
   await addToCart(shop.page, 104, { quantity: 2 });
   const expected = await totals(shop.page);
-  const post = await checkoutPost(shop);
-  const f = new Map(post.fields);
-  assert.equal(f.get('merchantid'), '2537000000');
-  // The fixture's signature is made up; an export signs with the shared secret.
-  assert.equal(f.get('sha1'), shop.site.kind === 'fixture' ? 'e0e85cec2f74cecb4152b8e2f715f1930792a9b0'
-    : sisowSignature('2537000000'));
+  const f = new Map((await checkoutPost(shop)).fields);
   // Three decimals in the shop: 9.200 is 920 cents.
   assert.equal(expected.total, 9200);
   assert.equal(f.get('amount'), '920');
-  assert.match(f.get('purchaseid'), /^[0-9a-z]{1,16}$/);
-  assert.equal(f.get('returnurl'), 'https://shop.example.com/thanks.html');
   assert.equal(f.get('description'), 'Sticker pack & more');
 });
 

@@ -103,6 +103,30 @@ struct RecordField
     void copyValue(const void *from, void *to) const;
 };
 
+// Rules for table rows beyond the defaults (read always, copied):
+// inGroup("CouponCode", {...}), ifPresent({...}), migrated({...}), notCopied({...}).
+inline RecordField inGroup(const char *guard, RecordField row)
+{
+    row.load = LoadRule::InGroup;
+    row.guard = guard;
+    return row;
+}
+inline RecordField ifPresent(RecordField row)
+{
+    row.load = LoadRule::IfPresent;
+    return row;
+}
+inline RecordField migrated(RecordField row)
+{
+    row.load = LoadRule::Migrated;
+    return row;
+}
+inline RecordField notCopied(RecordField row)
+{
+    row.copy = CopyRule::Skip;
+    return row;
+}
+
 // Value comparison as the setters need it: an absent string differs from an
 // empty one, a null byte array from an empty one, and a float is unchanged
 // only when its bits are (so -0 differs from 0 and a stored NaN stays put).

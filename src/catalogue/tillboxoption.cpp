@@ -12,12 +12,11 @@ const RecordFieldTable &TillboxOption::fieldTable()
     static const RecordFieldTable table({
         {"optionName", "OptionName", ValueKind::Object, FIELD_SLOT(TillboxOption, m_optionName)},
         // Through the setter, so that the flag follows the tag.
-        {"optionTypeTag", "OptionTypeTag", ValueKind::IntNumber, FIELD_SLOT(TillboxOption, m_optionTypeTag), 0,
-         nullptr, LoadRule::Migrated, nullptr, CopyRule::Skip},
+        notCopied(migrated(
+            {"optionTypeTag", "OptionTypeTag", ValueKind::IntNumber, FIELD_SLOT(TillboxOption, m_optionTypeTag)})),
         {"optionValuesArray", "OptionValuesArray", ValueKind::Object,
          OBJECT_SLOT(TillboxOption, m_optionValuesArray, objectListFieldOps<TillboxOptionValue>())},
-        {"hasOptionValues", nullptr, ValueKind::NotArchived, FIELD_SLOT(TillboxOption, m_hasOptionValues), 0, nullptr,
-         LoadRule::Always, nullptr, CopyRule::Skip},
+        notCopied({"hasOptionValues", nullptr, ValueKind::NotArchived, FIELD_SLOT(TillboxOption, m_hasOptionValues)}),
     });
     return table;
 }

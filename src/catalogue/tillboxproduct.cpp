@@ -61,66 +61,47 @@ std::shared_ptr<const Picture> pictureFromData(const QByteArray &bytes)
 
 #define PRODUCT_SLOT(member) FIELD_SLOT(TillboxProduct, member)
 
-namespace {
-
-RecordField withLoad(LoadRule load, RecordField row, const char *guard = nullptr)
-{
-    row.load = load;
-    row.guard = guard;
-    return row;
-}
-RecordField notCopied(RecordField row)
-{
-    row.copy = CopyRule::Skip;
-    return row;
-}
-
-} // namespace
 
 // Declaration order is archive order. Migrated rows go through the setters in
 // initWithCoder() (the registry, clamping, the picture, older forms).
 const RecordFieldTable &TillboxProduct::fieldTable()
 {
     using K = ValueKind;
-    using L = LoadRule;
     static const RecordFieldTable table({
         // The ID and the SKU are the registry's: a copy gets its own.
-        notCopied(withLoad(L::Migrated, {"productID", "ProductID", K::IntNumber, PRODUCT_SLOT(m_productID)})),
-        withLoad(L::Migrated, {"iconName", "IconName", K::Object, PRODUCT_SLOT(m_iconName)}),
-        withLoad(L::Migrated, {"iconWidth", "IconWidth", K::IntNumber, PRODUCT_SLOT(m_iconWidth)}),
+        notCopied(migrated({"productID", "ProductID", K::IntNumber, PRODUCT_SLOT(m_productID)})),
+        migrated({"iconName", "IconName", K::Object, PRODUCT_SLOT(m_iconName)}),
+        migrated({"iconWidth", "IconWidth", K::IntNumber, PRODUCT_SLOT(m_iconWidth)}),
         {"iconHeight", "IconHeight", K::IntNumber, PRODUCT_SLOT(m_iconHeight)},
-        withLoad(L::Migrated, {"image", "Image", K::Object, PRODUCT_SLOT(m_image)}),
-        withLoad(L::InGroup, {"imageName", "ImageName", K::Object, PRODUCT_SLOT(m_imageName)}, "Image"),
+        migrated({"image", "Image", K::Object, PRODUCT_SLOT(m_image)}),
+        inGroup("Image", {"imageName", "ImageName", K::Object, PRODUCT_SLOT(m_imageName)}),
         {"hasDropShadow", "HasDropShadow", K::BoolNumber, PRODUCT_SLOT(m_hasDropShadow)},
         {"name", "Name", K::Object, PRODUCT_SLOT(m_name)},
-        notCopied(withLoad(L::Migrated, {"SKU", "SKU", K::Object, PRODUCT_SLOT(m_SKU)})),
+        notCopied(migrated({"SKU", "SKU", K::Object, PRODUCT_SLOT(m_SKU)})),
         {"useHtmlDescription", "UseHtmlDescription", K::BoolNumber, PRODUCT_SLOT(m_useHtmlDescription)},
-        withLoad(L::IfPresent,
-                 {"styledProductDescription", "StyledDescription", K::Object, PRODUCT_SLOT(m_styledProductDescription)}),
+        ifPresent(
+            {"styledProductDescription", "StyledDescription", K::Object, PRODUCT_SLOT(m_styledProductDescription)}),
         {"htmlProductDescription", "HtmlProductDescription", K::Object, PRODUCT_SLOT(m_htmlProductDescription)},
-        withLoad(L::IfPresent, {"optionsArray", "OptionsArray", K::Object,
-                                OBJECT_SLOT(TillboxProduct, m_optionsArray, objectListFieldOps<TillboxOption>())}),
+        ifPresent({"optionsArray", "OptionsArray", K::Object,
+                   OBJECT_SLOT(TillboxProduct, m_optionsArray, objectListFieldOps<TillboxOption>())}),
         {"price", "Price", K::FloatNumber, PRODUCT_SLOT(m_price)},
         {"hasSpecialPrice", "HasSpecialPrice", K::BoolNumber, PRODUCT_SLOT(m_hasSpecialPrice)},
         {"specialPrice", "SpecialPrice", K::FloatNumber, PRODUCT_SLOT(m_specialPrice)},
         {"taxRate", "TaxRate", K::FloatNumber, PRODUCT_SLOT(m_taxRate)},
         // Pages from before shipping was per product stay without it.
-        withLoad(L::IfPresent, {"hasShipping", "HasShipping", K::BoolNumber, PRODUCT_SLOT(m_hasShipping)}),
+        ifPresent({"hasShipping", "HasShipping", K::BoolNumber, PRODUCT_SLOT(m_hasShipping)}),
         {"shipping", "Shipping", K::FloatNumber, PRODUCT_SLOT(m_shipping)},
         {"additionalItemShipping", "AdditionalItemShipping", K::FloatNumber, PRODUCT_SLOT(m_additionalItemShipping)},
         // The coupon keys came as one group; pages from before it have no coupon.
-        withLoad(L::InGroup, {"hasCouponCode", "HasCouponCode", K::BoolNumber, PRODUCT_SLOT(m_hasCouponCode)},
-                 "HasCouponCode"),
-        withLoad(L::InGroup, {"couponCode", "CouponCode", K::Object, PRODUCT_SLOT(m_couponCode)}, "HasCouponCode"),
-        withLoad(L::InGroup, {"couponDescription", "CouponDescription", K::Object, PRODUCT_SLOT(m_couponDescription)},
-                 "HasCouponCode"),
-        withLoad(L::InGroup, {"couponValue", "CouponValue", K::FloatNumber, PRODUCT_SLOT(m_couponValue)},
-                 "HasCouponCode"),
+        inGroup("HasCouponCode", {"hasCouponCode", "HasCouponCode", K::BoolNumber, PRODUCT_SLOT(m_hasCouponCode)}),
+        inGroup("HasCouponCode", {"couponCode", "CouponCode", K::Object, PRODUCT_SLOT(m_couponCode)}),
+        inGroup("HasCouponCode",
+                {"couponDescription", "CouponDescription", K::Object, PRODUCT_SLOT(m_couponDescription)}),
+        inGroup("HasCouponCode", {"couponValue", "CouponValue", K::FloatNumber, PRODUCT_SLOT(m_couponValue)}),
         // Stored pages hold the coupon type as a real; it is read back truncated.
-        withLoad(L::InGroup, {"couponType", "CouponType", K::FloatNumber, PRODUCT_SLOT(m_couponType)},
-                 "HasCouponCode"),
-        withLoad(L::InGroup, {"couponStart", "CouponStart", K::Object, PRODUCT_SLOT(m_couponStart)}, "HasCouponCode"),
-        withLoad(L::InGroup, {"couponEnd", "CouponEnd", K::Object, PRODUCT_SLOT(m_couponEnd)}, "HasCouponCode"),
+        inGroup("HasCouponCode", {"couponType", "CouponType", K::FloatNumber, PRODUCT_SLOT(m_couponType)}),
+        inGroup("HasCouponCode", {"couponStart", "CouponStart", K::Object, PRODUCT_SLOT(m_couponStart)}),
+        inGroup("HasCouponCode", {"couponEnd", "CouponEnd", K::Object, PRODUCT_SLOT(m_couponEnd)}),
         {"purchaseLimit", "PurchaseLimit", K::IntNumber, PRODUCT_SLOT(m_purchaseLimit)},
         {"status", "Status", K::IntNumber, PRODUCT_SLOT(m_status)},
         {"weight", "Weight", K::FloatNumber, PRODUCT_SLOT(m_weight)},

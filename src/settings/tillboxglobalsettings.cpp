@@ -42,27 +42,6 @@ QString effectsDurationText(float seconds)
 
 #define SETTINGS_SLOT(member) FIELD_SLOT(TillboxGlobalSettings, member)
 
-namespace {
-
-// Load rules of the table's rows (see LoadRule).
-RecordField inGroup(const char *guard, RecordField row)
-{
-    row.load = LoadRule::InGroup;
-    row.guard = guard;
-    return row;
-}
-RecordField ifPresent(RecordField row)
-{
-    row.load = LoadRule::IfPresent;
-    return row;
-}
-RecordField migrated(RecordField row)
-{
-    row.load = LoadRule::Migrated;
-    return row;
-}
-
-} // namespace
 
 // Declaration order is archive order. The last column, where present, is the
 // field's position in the plug-in's list of watched keys. Rows without a load

@@ -4,11 +4,8 @@
 #include "settings/tillboxglobalsettings.h"
 #include "support/testsupport.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QImageWriter>
 #include <gtest/gtest.h>
 
 namespace exporttest {
@@ -58,16 +55,6 @@ std::shared_ptr<TillboxPlugin> makePlugin(const Bundle &bundle)
 
 namespace {
 
-QByteArray encode(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    EXPECT_TRUE(writer.write(image)) << qPrintable(writer.errorString());
-    return bytes;
-}
-
 QStringList g_logLines;
 QtMessageHandler g_previousHandler = nullptr;
 
@@ -81,16 +68,12 @@ void capture(QtMsgType type, const QMessageLogContext &, const QString &message)
 
 QByteArray opaqueJpeg(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(200, 40, 40));
-    return encode(image, "jpeg");
+    return testsupport::encodedPicture(width, height, "jpeg");
 }
 
 QByteArray transparentPng(int width, int height)
 {
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(QColor(0, 0, 200, 100));
-    return encode(image, "png");
+    return testsupport::encodedPicture(width, height, "png", true);
 }
 
 QByteArray readBytes(const QString &path)

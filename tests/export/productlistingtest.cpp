@@ -7,7 +7,7 @@
 #include "export/pagesnapshot.h"
 #include "export/productlisting.h"
 #include "host/exportparameters.h"
-#include "plugin/plugineditor.h"
+#include "plugin/recordingeditor.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxglobalsettings.h"
 
@@ -18,18 +18,6 @@
 using namespace exporttest;
 
 namespace {
-
-class RecordingEditor : public PluginEditor
-{
-public:
-    std::optional<StyledText> headerText() const override { return header; }
-    std::optional<StyledText> footerText() const override { return footer; }
-    void runAlert(const QStringList &alert) override { alerts.append(alert); }
-
-    std::optional<StyledText> header;
-    std::optional<StyledText> footer;
-    QList<QStringList> alerts;
-};
 
 std::shared_ptr<TillboxOption> option(int tag, const QString &name,
                                       const QList<std::tuple<QString, float, float>> &values = {})
@@ -118,9 +106,8 @@ TEST_F(ProductListingTest, EmptyCatalogueIsHeaderFrameAndFooter)
 TEST_F(ProductListingTest, StyledHeaderTypedInTheEditorIsUsedAndStored)
 {
     RecordingEditor editor;
-    editor.header = StyledText("Welcome");
-    editor.footer = StyledText("");
     plugin->setEditor(&editor);
+    editor.header = StyledText("Welcome"); // typed once the editor is open
     EXPECT_EQ(ProductListing(*plugin, bundle.bundle()).contentHTML({}), "<p>Welcome</p>\n<div>\n\n</div>\n");
     EXPECT_EQ(settings().pageHeader(), StyledText("Welcome"));
     plugin->setEditor(nullptr);
@@ -323,24 +310,24 @@ TEST_F(ProductListingTest, PreviewWarnsAboutMissingPhpOnlyWhenItMatters)
     };
 
     run("preview"); // neither coupons nor direct orders
-    EXPECT_TRUE(editor.alerts.isEmpty());
+    EXPECT_TRUE(editor.alerts.empty());
 
     settings().setEnableCoupons(true);
     run("publish");
-    EXPECT_TRUE(editor.alerts.isEmpty());
+    EXPECT_TRUE(editor.alerts.empty());
     run("preview");
-    ASSERT_EQ(editor.alerts.size(), 1);
+    ASSERT_EQ(editor.alerts.size(), 1u);
     EXPECT_EQ(editor.alerts[0],
               QStringList({"No PHP in preview", "Coupons and direct orders need a web server.", "OK"}));
 
     settings().setEnableCoupons(false);
     settings().setEnableDirectOrder(true);
     run("preview");
-    EXPECT_EQ(editor.alerts.size(), 2);
+    EXPECT_EQ(editor.alerts.size(), 2u);
 
     settings().setWarnAboutMissingPHP(false);
     run("preview");
-    EXPECT_EQ(editor.alerts.size(), 2);
+    EXPECT_EQ(editor.alerts.size(), 2u);
     plugin->setEditor(nullptr);
 }
 
@@ -352,8 +339,8 @@ TEST_F(ProductListingTest, SnapshotListsThePageAsItWasWithoutTouchingTheRegistry
     addProduct(7)->setOptionsArray({option(TillboxOption::ValueListTag, "Size", {{"Large", 1.5f, 0}})});
     addProduct(8)->setName("Mug");
     RecordingEditor editor;
-    editor.header = StyledText("Welcome");
     plugin->setEditor(&editor);
+    editor.header = StyledText("Welcome");
     const auto registered = ProductRegistry::allOrderedProducts().size();
 
     QTemporaryDir scratch;
@@ -375,7 +362,7 @@ TEST_F(ProductListingTest, SnapshotListsThePageAsItWasWithoutTouchingTheRegistry
     EXPECT_TRUE(live.contains("<p>Welcome</p>")) << qPrintable(live);
     // The preview warning reaches whoever the snapshot's owner named, not the editor.
     EXPECT_EQ(alerts.size(), 1);
-    EXPECT_EQ(editor.alerts.size(), 1);
+    EXPECT_EQ(editor.alerts.size(), 1u);
     EXPECT_EQ(snapshot->exportScratchFolder("x"), scratch.filePath("x"));
     plugin->setEditor(nullptr);
 }

@@ -1,4 +1,5 @@
 #include "images/imageheader.h"
+#include "support/testsupport.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -7,19 +8,10 @@
 
 namespace {
 
-QByteArray encode(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 // A JPEG carrying an EXIF block that sets the given orientation.
 QByteArray jpegWithOrientation(const QImage &image, uint16_t orientation)
 {
-    const QByteArray jpeg = encode(image, "JPEG");
+    const QByteArray jpeg = testsupport::encoded(image, "JPEG");
     QByteArray tiff("MM\x00\x2a\x00\x00\x00\x08", 8);
     tiff += QByteArray("\x00\x01", 2);                                  // one entry
     tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);          // orientation, SHORT, 1
@@ -62,12 +54,12 @@ TEST(ImageHeader, AgreesWithTheDecoderOnSizeAndAlpha)
         ImageHeader::Alpha alpha;
     };
     const Case cases[] = {
-        {"jpeg", encode(opaque, "JPEG"), "jpeg", ImageHeader::Alpha::No},
+        {"jpeg", testsupport::encoded(opaque, "JPEG"), "jpeg", ImageHeader::Alpha::No},
         {"jpeg turned", jpegWithOrientation(opaque, 6), "jpeg", ImageHeader::Alpha::No},
         {"jpeg upside down", jpegWithOrientation(opaque, 3), "jpeg", ImageHeader::Alpha::No},
-        {"png opaque", encode(opaque, "PNG"), "png", ImageHeader::Alpha::No},
-        {"png alpha", encode(clear, "PNG"), "png", ImageHeader::Alpha::Yes},
-        {"png palette", encode(palette, "PNG"), "png", ImageHeader::Alpha::No},
+        {"png opaque", testsupport::encoded(opaque, "PNG"), "png", ImageHeader::Alpha::No},
+        {"png alpha", testsupport::encoded(clear, "PNG"), "png", ImageHeader::Alpha::Yes},
+        {"png palette", testsupport::encoded(palette, "PNG"), "png", ImageHeader::Alpha::No},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,9 +75,9 @@ TEST(ImageHeader, LeavesOtherAndDamagedFilesToTheDecoder)
 {
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::red);
-    const QByteArray jpeg = encode(image, "JPEG");
-    EXPECT_FALSE(ImageHeader::read(encode(image, "BMP")));
+    const QByteArray jpeg = testsupport::encoded(image, "JPEG");
+    EXPECT_FALSE(ImageHeader::read(testsupport::encoded(image, "BMP")));
     EXPECT_FALSE(ImageHeader::read(QByteArray()));
     EXPECT_FALSE(ImageHeader::read(jpeg.left(6)));
-    EXPECT_FALSE(ImageHeader::read(encode(image, "PNG").left(20)));
+    EXPECT_FALSE(ImageHeader::read(testsupport::encoded(image, "PNG").left(20)));
 }

@@ -1,4 +1,4 @@
-#include "images/imagetestutil.h"
+#include "support/testsupport.h"
 
 #include "catalogue/tillboxproduct.h"
 #include "images/imagenormalizer.h"
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace imagetestutil;
+using namespace testsupport;
 
 namespace {
 
@@ -81,27 +81,14 @@ TEST(ImageNormalizer, NormalizedPixelsFollowTheSource)
     EXPECT_LE(worst, 4);
 }
 
-class NormaliseImagesTest : public ::testing::Test
+TEST(ImageNormalizer, ReplacesAndCountsEveryPictureButExactCaps)
 {
-protected:
-    void SetUp() override
-    {
-        ProductRegistry::resetForTesting();
-        ProductRegistry::ensureAllProductsTable();
-    }
-    void TearDown() override { ProductRegistry::resetForTesting(); }
-
-    static std::shared_ptr<TillboxProduct> product(const QString &iconName, const QByteArray &image)
-    {
+    const auto product = [](const QString &iconName, const QByteArray &image) {
         auto p = TillboxProduct::create();
         p->setIconName(iconName);
         p->setImage(image);
         return p;
-    }
-};
-
-TEST_F(NormaliseImagesTest, ReplacesAndCountsEveryPictureButExactCaps)
-{
+    };
     const auto wide = product(QStringLiteral("wide"), encoded(samplePicture(2000, 1000), "jpeg", 90));
     const auto small = product(QStringLiteral("small"), encoded(samplePicture(800, 600, true), "png"));
     const auto exact = product(QStringLiteral("exact"), encoded(samplePicture(1024, 300), "jpeg", 90));

@@ -1,10 +1,10 @@
-#include "images/imagetestutil.h"
+#include "support/testsupport.h"
 
 #include "images/proportionalscaling.h"
 
 #include <gtest/gtest.h>
 
-using namespace imagetestutil;
+using namespace testsupport;
 
 namespace {
 

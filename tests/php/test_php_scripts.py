@@ -561,11 +561,9 @@ class CouponTest(ServerTestCase):
             if c['%CODE%'] != 'S':
                 self.assertNotIn(c['%CODE%'], r.body)
 
-    def test_dates_are_whole_days(self):
+    def test_dates_are_whole_days_and_the_sku_must_be_in_the_cart(self):
         self.assertTrue(self.check('TODAY')['valid'])
         self.assertTrue(self.check('FLAT5', skus='')['valid'], 'no dates and no SKU: always valid')
-
-    def test_sku_must_be_in_cart(self):
         self.assertTrue(self.check('MUG5', skus=' TS-1 , MUG-1 ')['valid'])
         self.assertFalse(self.check('MUG5', skus='mug-1')['valid'], 'SKUs match exactly')
         self.assertTrue(self.check('MUG5', skus=['TS-1', 'MUG-1'], as_json=True)['valid'])
@@ -601,13 +599,11 @@ class CouponTest(ServerTestCase):
         self.assertEqual(answer['error'], 'The coupon table could not be read.')
         self.assertTrue(self.check('W', coupons='noisy/files')['valid'])
 
-    def test_only_post(self):
+    def test_only_well_formed_posts(self):
         r = self.request(self.CHECKER + '?code=SAVE10&skus=TS-1&coupons=shop/files', method='GET')
         self.assertEqual(r.status, 405)
         self.assertEqual(r.headers['Allow'], 'POST')
         self.assertFalse(r.json()['valid'])
-
-    def test_bad_requests(self):
         r = self.request(self.CHECKER, {'code': ['SAVE10'], 'skus': 'TS-1', 'coupons': 'shop/files'},
                          as_json=True)
         self.assertEqual(r.status, 400)

@@ -17,21 +17,14 @@ class EditorActionsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ProductRegistry::resetForTesting();
-        plugin = std::make_shared<TillboxPlugin>();
         plugin->setEditor(&editor);
         editor.clear();
-    }
-    void TearDown() override
-    {
-        plugin.reset();
-        ProductRegistry::resetForTesting();
     }
     TillboxGlobalSettings &settings() { return *plugin->globalSettings(); }
     const CurrencyRefresh &lastRefresh() const { return editor.refreshes.back(); }
 
     RecordingEditor editor;
-    std::shared_ptr<TillboxPlugin> plugin;
+    std::shared_ptr<TillboxPlugin> plugin = std::make_shared<TillboxPlugin>();
 };
 
 } // namespace

@@ -13,8 +13,6 @@ namespace {
 class CurrencyRefreshTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ProductRegistry::resetForTesting(); }
-    void TearDown() override { ProductRegistry::resetForTesting(); }
     TillboxGlobalSettings &settings() { return *plugin.globalSettings(); }
 
     TillboxPlugin plugin;
@@ -72,15 +70,6 @@ TEST_F(CurrencyRefreshTest, FormattersForEachKindOfField)
     EXPECT_FALSE(percent.numberFromString(QStringLiteral("101")));
     EXPECT_FALSE(percent.numberFromString(QStringLiteral("-1")));
     EXPECT_EQ(percent.multiplier(), 1.0);
-}
-
-TEST_F(CurrencyRefreshTest, CustomCurrencyAloneEnablesItsControls)
-{
-    EXPECT_FALSE(plugin.currencyRefresh().customCurrencyControlsEnabled);
-    settings().currency()->setTag(99999);
-    EXPECT_TRUE(plugin.currencyRefresh().customCurrencyControlsEnabled);
-    settings().currency()->setTag(20);
-    EXPECT_FALSE(plugin.currencyRefresh().customCurrencyControlsEnabled);
 }
 
 TEST_F(CurrencyRefreshTest, AdditionalCostRangesFollowTheirKind)

@@ -2,6 +2,8 @@
 
 #include "support/testsupport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
@@ -67,7 +69,7 @@ QMap<QString, QString> TestBundle::standardTemplates()
 
 QByteArray archiveOldSettings(const std::function<void(KeyedArchiver &)> &write)
 {
-    return KeyedArchiver::archivedData(OldSettingsRecord{write});
+    return testsupport::storedArchive<TillboxGlobalSettings>(write);
 }
 
 std::shared_ptr<TillboxGlobalSettings> decodeSettings(const QByteArray &archive, const Bundle &bundle)
@@ -129,6 +131,40 @@ QMap<QString, EntryForm> rootObjectEntries(const QByteArray &archive)
     if (entries.isEmpty())
         ADD_FAILURE() << "archive has no root object";
     return entries;
+}
+
+namespace {
+
+std::string text(const QJsonValue &value)
+{
+    return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString();
+}
+
+void expectSubset(const QJsonObject &actual, const QJsonObject &expected, const QString &path)
+{
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        const QJsonValue value = actual.value(it.key());
+        const QString where = path + it.key();
+        // Every field of a record is in its JSON; only dictionary entries may be missing.
+        if (path.isEmpty())
+            EXPECT_TRUE(actual.contains(it.key())) << "no field " << where.toStdString();
+        if (it->isObject() && value.isObject())
+            expectSubset(value.toObject(), it->toObject(), where + QLatin1Char('.'));
+        else if (it->isNull())
+            EXPECT_TRUE(value.isNull() || value.isUndefined()) << where.toStdString();
+        else
+            EXPECT_TRUE(value == *it) << where.toStdString() << " is " << text(value) << ", expected " << text(*it);
+    }
+}
+
+} // namespace
+
+void expectJsonSubset(const QJsonObject &actual, const char *expected)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(expected, &error);
+    ASSERT_TRUE(document.isObject()) << error.errorString().toStdString() << ": " << expected;
+    expectSubset(actual, document.object(), QString());
 }
 
 QSet<QString> rootObjectKeySet(const QByteArray &archive)

@@ -5,6 +5,7 @@
 #include "settings/tillboxglobalsettings.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QMap>
 #include <QSet>
 #include <QStringList>
@@ -34,16 +35,7 @@ private:
     std::unique_ptr<Bundle> m_bundle;
 };
 
-// A settings record as older versions stored it: writes just the entries the
-// test gives, under the settings' class name.
-struct OldSettingsRecord
-{
-    std::function<void(KeyedArchiver &)> write;
-
-    static QStringList archiveClassNames() { return TillboxGlobalSettings::archiveClassNames(); }
-    void encodeWithCoder(KeyedArchiver &coder) const { write(coder); }
-};
-
+// A settings record as older versions stored it: just the entries the test gives.
 QByteArray archiveOldSettings(const std::function<void(KeyedArchiver &)> &write);
 // Decodes the root settings record with the given bundle; fails the test when
 // the archive does not open or decode.
@@ -55,6 +47,11 @@ enum class EntryForm { Reference, InlineBool, InlineInteger, Other };
 // The entries of the archive's root object (without "$class").
 QMap<QString, EntryForm> rootObjectEntries(const QByteArray &archive);
 QSet<QString> rootObjectKeySet(const QByteArray &archive);
+
+// Fails for each value of expected (JSON object text) that differs from the
+// one actual holds under its key; objects are compared key by key the same way,
+// and null also matches a missing dictionary entry.
+void expectJsonSubset(const QJsonObject &actual, const char *expected);
 
 // Appends every key the record announces to into (which must outlive it).
 template <class Record>

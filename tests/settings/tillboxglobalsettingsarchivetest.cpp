@@ -185,10 +185,6 @@ TEST(TillboxGlobalSettingsArchive, WritesExactlyTheCurrentKeys)
     const QSet<QString> keys = rootObjectKeySet(archive);
 
     EXPECT_EQ(keys, QSet<QString>(kArchiveKeys.cbegin(), kArchiveKeys.cend()));
-    EXPECT_TRUE(keys.contains(QStringLiteral("CartPriceColumnWidthIndex")));
-    for (const char *old : {"CartPriceColumnWidthUnitIndex", "CurrencyIndex", "PayPalLanguageIndex",
-                            "EffectsDurationString", "AdditionalCostsZero"})
-        EXPECT_FALSE(keys.contains(QLatin1String(old))) << old;
 }
 
 TEST(TillboxGlobalSettingsArchive, WritesEachKeyInItsValueKind)
@@ -220,12 +216,8 @@ TEST(TillboxGlobalSettingsArchive, JsonNamesEveryField)
     const QStringList keys = json.keys();
     EXPECT_EQ(QSet<QString>(keys.cbegin(), keys.cend()), QSet<QString>(expected.cbegin(), expected.cend()));
 
-    EXPECT_EQ(json.value(QStringLiteral("currency")).toObject().value(QStringLiteral("code")),
-              QJsonValue(QStringLiteral("USD")));
-    EXPECT_EQ(json.value(QStringLiteral("cartFontSize")), QJsonValue(1.2));
-    EXPECT_EQ(json.value(QStringLiteral("smtpHost")), QJsonValue(QJsonValue::Null));
-    EXPECT_EQ(json.value(QStringLiteral("enablePayPal")), QJsonValue(true));
-    EXPECT_EQ(json.value(QStringLiteral("cartBorderColor")).toArray().at(0).toDouble(), 0.2);
+    expectJsonSubset(json, R"({"currency": {"code": "USD"}, "cartFontSize": 1.2, "smtpHost": null,
+                               "enablePayPal": true, "cartBorderColor": [0.2, 0.2, 0.2, 1]})");
 }
 
 TEST(TillboxGlobalSettingsArchive, ThePlugInEntryPointDecodes)
@@ -244,11 +236,13 @@ TEST(TillboxGlobalSettingsArchive, ThePlugInEntryPointDecodes)
 
 namespace {
 
+// An archive as an older version wrote it, and the fields it reads as (JSON
+// of the loaded record, only the keys given).
 struct OldArchiveCase
 {
     const char *name;
     std::function<void(KeyedArchiver &)> write;
-    std::function<void(const TillboxGlobalSettings &)> check;
+    const char *expected;
 };
 
 void PrintTo(const OldArchiveCase &c, std::ostream *os)
@@ -265,93 +259,49 @@ TEST_P(OldArchive, ReadsAsDescribed)
     TestBundle bundle;
     const auto settings = decodeSettings(archiveOldSettings(GetParam().write), bundle.bundle());
     ASSERT_TRUE(settings);
-    GetParam().check(*settings);
+    expectJsonSubset(settings->toJson(), GetParam().expected);
 }
 
-const QString kTotal = QStringLiteral("Total");
-
+// Groups of keys are read only under their guard key; the rest of a group keeps
+// its default when the guard is missing, and reads zero or absent when it is
+// there without them.
 const OldArchiveCase kOldArchiveCases[] = {
-    {"NothingStored",
-     [](KeyedArchiver &) {},
-     [](const TillboxGlobalSettings &s) {
-         // Groups keep their defaults...
-         EXPECT_EQ(s.cartWidth(), 900);
-         EXPECT_EQ(s.cartBackgroundColor(), Color(34.0 / 255, 34.0 / 255, 34.0 / 255, 1.0));
-         EXPECT_EQ(s.googleCheckoutAccount(), QStringLiteral("000000000000000"));
-         EXPECT_EQ(s.directOrderSubject(), QStringLiteral("Your order"));
-         EXPECT_EQ(s.directOrderField5(), QStringLiteral("E-mail"));
-         EXPECT_EQ(s.smtpPort(), 25);
-         EXPECT_EQ(s.additionalCostsDescription(), QStringLiteral("Shipping"));
-         EXPECT_EQ(s.additionalCostsTypeTag(), 20);
-         EXPECT_EQ(s.cartDisclaimerLabel(), QStringLiteral("I agree to the terms"));
-         EXPECT_EQ(s.localizableStrings().value(kTotal), kTotal);
-         // ...as do the keys read only when present...
-         EXPECT_TRUE(s.warnAboutMissingPHP());
-         EXPECT_EQ(s.decimalNumberIndex(), 2);
-         EXPECT_EQ(s.cartID(), QStringLiteral(""));
-         EXPECT_FALSE(s.cartID().isNull());
-         EXPECT_EQ(s.sisowAccount(), QStringLiteral(""));
-         EXPECT_EQ(s.effectsDuration(), 0.4f);
-         EXPECT_EQ(s.normalisationThreshold(), 1024);
-         EXPECT_EQ(s.currency()->code(), QStringLiteral("USD"));
-         EXPECT_EQ(s.payPalLanguageCode(), QStringLiteral(""));
-         EXPECT_EQ(s.payPalLanguageTag(), 10);
-         // ...while unguarded keys read their zero value.
-         EXPECT_FALSE(s.enablePayPal());
-         EXPECT_EQ(s.cartExpiration(), 0);
-         EXPECT_TRUE(s.customLayout().isNull());
-         EXPECT_TRUE(s.payPalAccount().isNull());
-         EXPECT_TRUE(s.htmlPageHeader().isNull());
-         EXPECT_FALSE(s.pageHeader().has_value());
-         EXPECT_EQ(s.defaultTaxRate(), 0.0f);
-     }},
+    {"NothingStored", [](KeyedArchiver &) {},
+     R"({"cartWidth": 900, "googleCheckoutAccount": "000000000000000", "directOrderSubject": "Your order",
+         "directOrderField5": "E-mail", "smtpPort": 25, "additionalCostsDescription": "Shipping",
+         "additionalCostsTypeTag": 20, "cartDisclaimerLabel": "I agree to the terms",
+         "localizableStrings": {"Total": "Total"}, "warnAboutMissingPHP": true, "decimalNumberIndex": 2,
+         "cartID": "", "sisowAccount": "", "effectsDuration": 0.4, "normalisationThreshold": 1024,
+         "currency": {"code": "USD"}, "payPalLanguageCode": "", "payPalLanguageTag": 10, "enablePayPal": false,
+         "cartExpiration": 0, "customLayout": null, "payPalAccount": null, "htmlPageHeader": null,
+         "pageHeader": null, "defaultTaxRate": 0})"},
     {"LayoutValuesWithoutTheirGuard",
      [](KeyedArchiver &c) {
          c.encodeIntNumber("CartWidth", 500);
          c.encodeFloatNumber("CartFontSize", 2.0f);
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.cartWidth(), 900);
-         EXPECT_EQ(s.cartFontSize(), 1.2f);
-     }},
+     R"({"cartWidth": 900, "cartFontSize": 1.2})"},
+    // Only the price column's key without "Unit" is read.
     {"LayoutGuardAlone",
      [](KeyedArchiver &c) {
          c.encodeIntNumber("CartFontSizeUnitIndex", 1);
          c.encodeIntNumber("CartPriceColumnWidthUnitIndex", 0);
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.cartFontSizeUnitIndex(), 1);
-         EXPECT_EQ(s.cartWidth(), 0);
-         EXPECT_EQ(s.cartFontSize(), 0.0f);
-         EXPECT_EQ(s.cartIconSetIndex(), 0);
-         EXPECT_EQ(s.cartAlignmentIndex(), 0);
-         EXPECT_EQ(s.cartProductImagesSize(), 0);
-         // Only the key without "Unit" is read.
-         EXPECT_EQ(s.cartPriceColumnWidthUnitIndex(), 0);
-     }},
+     R"({"cartFontSizeUnitIndex": 1, "cartWidth": 0, "cartFontSize": 0, "cartIconSetIndex": 0,
+         "cartAlignmentIndex": 0, "cartProductImagesSize": 0, "cartPriceColumnWidthUnitIndex": 0})"},
     {"PriceColumnUnitUnderItsStoredKey",
      [](KeyedArchiver &c) {
          c.encodeIntNumber("CartFontSizeUnitIndex", 0);
          c.encodeIntNumber("CartPriceColumnWidthIndex", 1);
          c.encodeIntNumber("CartPriceColumnWidth", 33);
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.cartPriceColumnWidthUnitIndex(), 1);
-         EXPECT_EQ(s.cartPriceColumnWidthString(), QStringLiteral("33%"));
-     }},
-    {"ColoursWithoutTheirGuard",
-     [](KeyedArchiver &c) { c.encodeColor("CartBorderColor", Color(1, 0, 0)); },
-     [](const TillboxGlobalSettings &s) { EXPECT_EQ(s.cartBorderColor(), Color(0.2, 0.2, 0.2, 1.0)); }},
-    {"ColourGuardAlone",
-     [](KeyedArchiver &c) { c.encodeColor("CartBackgroundColor", Color(0, 0, 1)); },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.cartBackgroundColor(), Color(0, 0, 1));
-         EXPECT_FALSE(s.cartBorderColor().has_value());
-         EXPECT_FALSE(s.cartImageBackgroundColor().has_value());
-     }},
-    {"WarningStoredOff",
-     [](KeyedArchiver &c) { c.encodeBoolNumber("WarnAboutMissingPHP", false); },
-     [](const TillboxGlobalSettings &s) { EXPECT_FALSE(s.warnAboutMissingPHP()); }},
+     R"({"cartPriceColumnWidthUnitIndex": 1, "cartPriceColumnWidth": 33})"},
+    {"ColoursWithoutTheirGuard", [](KeyedArchiver &c) { c.encodeColor("CartBorderColor", Color(1, 0, 0)); },
+     R"({"cartBorderColor": [0.2, 0.2, 0.2, 1]})"},
+    {"ColourGuardAlone", [](KeyedArchiver &c) { c.encodeColor("CartBackgroundColor", Color(0, 0, 1)); },
+     R"({"cartBackgroundColor": [0, 0, 1, 1], "cartBorderColor": null, "cartImageBackgroundColor": null})"},
+    {"WarningStoredOff", [](KeyedArchiver &c) { c.encodeBoolNumber("WarnAboutMissingPHP", false); },
+     R"({"warnAboutMissingPHP": false})"},
     {"SwitchesInEitherNumberForm",
      [](KeyedArchiver &c) {
          c.encodeIntNumber("EnablePayPal", 1);
@@ -359,159 +309,88 @@ const OldArchiveCase kOldArchiveCases[] = {
          c.encodeBool("PreserveImageFormat", true);
          c.encodeBoolNumber("NormaliseOnSave", true);
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_TRUE(s.enablePayPal());
-         EXPECT_TRUE(s.enableSisow());
-         EXPECT_TRUE(s.preserveImageFormat());
-         EXPECT_TRUE(s.normaliseOnSave());
-     }},
-    {"ThresholdStoredAsZero",
-     [](KeyedArchiver &c) { c.encodeInt32("NormalisationThreshold", 0); },
-     [](const TillboxGlobalSettings &s) { EXPECT_EQ(s.normalisationThreshold(), 1024); }},
-    {"ThresholdStored",
-     [](KeyedArchiver &c) { c.encodeInt32("NormalisationThreshold", 300); },
-     [](const TillboxGlobalSettings &s) { EXPECT_EQ(s.normalisationThreshold(), 300); }},
-    {"OldCurrencyIndex",
-     [](KeyedArchiver &c) { c.encodeIntNumber("CurrencyIndex", 1); },
-     [](const TillboxGlobalSettings &s) {
-         const auto currency = s.currency();
-         EXPECT_EQ(currency->code(), QStringLiteral("EUR"));
-         EXPECT_EQ(currency->symbol(), QStringLiteral("€"));
-         EXPECT_EQ(currency->tag(), 10);
-         EXPECT_TRUE(currency->shownOnLeft());
-         EXPECT_TRUE(currency->spaceBetweenSymbolAndPrice());
-     }},
-    {"OldCurrencySeparatorIndex",
-     [](KeyedArchiver &c) { c.encodeIntNumber("CurrencyIndex", 19); },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.currency()->code(), QStringLiteral(""));
-         EXPECT_EQ(s.currency()->symbol(), QStringLiteral(""));
-     }},
+     R"({"enablePayPal": true, "enableSisow": true, "preserveImageFormat": true, "normaliseOnSave": true})"},
+    {"ThresholdStoredAsZero", [](KeyedArchiver &c) { c.encodeInt32("NormalisationThreshold", 0); },
+     R"({"normalisationThreshold": 1024})"},
+    {"ThresholdStored", [](KeyedArchiver &c) { c.encodeInt32("NormalisationThreshold", 300); },
+     R"({"normalisationThreshold": 300})"},
+    {"OldCurrencyIndex", [](KeyedArchiver &c) { c.encodeIntNumber("CurrencyIndex", 1); },
+     R"({"currency": {"code": "EUR", "symbol": "€", "tag": 10, "shownOnLeft": true,
+                      "spaceBetweenSymbolAndPrice": true}})"},
+    {"OldCurrencySeparatorIndex", [](KeyedArchiver &c) { c.encodeIntNumber("CurrencyIndex", 19); },
+     R"({"currency": {"code": "", "symbol": ""}})"},
     {"CurrencyRecordWinsOverOldIndex",
      [](KeyedArchiver &c) {
          TillboxCurrency pounds;
          pounds.setTag(30);
          pounds.setCode(QStringLiteral("GBP"));
-         pounds.setSymbol(QStringLiteral("£"));
          c.encodeObject("Currency", pounds);
          c.encodeIntNumber("CurrencyIndex", 1);
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.currency()->code(), QStringLiteral("GBP"));
-         EXPECT_EQ(s.currency()->tag(), 30);
-     }},
-    {"NullCurrencyEntry",
-     [](KeyedArchiver &c) { c.encodeNull("Currency"); },
-     [](const TillboxGlobalSettings &s) {
-         ASSERT_TRUE(s.currency());
-         EXPECT_EQ(s.currency()->code(), QStringLiteral("USD"));
-     }},
+     R"({"currency": {"code": "GBP", "tag": 30}})"},
+    {"NullCurrencyEntry", [](KeyedArchiver &c) { c.encodeNull("Currency"); }, R"({"currency": {"code": "USD"}})"},
     {"OldPayPalLanguageIndex",
      [](KeyedArchiver &c) {
          c.encodeIntNumber("PayPalLanguageIndex", 5);
          c.encodeIntNumber("PayPalLanguageTag", 70);
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.payPalLanguageCode(), QStringLiteral("GB"));
-         EXPECT_EQ(s.payPalLanguageTag(), 10);
-     }},
+     R"({"payPalLanguageCode": "GB", "payPalLanguageTag": 10})"},
     {"PayPalLanguageCodeWithoutTag",
      [](KeyedArchiver &c) {
          c.encodeString("PayPalLanguageCode", QStringLiteral("DE"));
          c.encodeIntNumber("PayPalLanguageIndex", 5);
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.payPalLanguageCode(), QStringLiteral("DE"));
-         EXPECT_EQ(s.payPalLanguageTag(), 0);
-     }},
+     R"({"payPalLanguageCode": "DE", "payPalLanguageTag": 0})"},
     {"AccountsGuardAlone",
      [](KeyedArchiver &c) {
          c.encodeString("GoogleCheckoutAccount", QStringLiteral("42"));
          c.encodeString("SisowAccount", QStringLiteral("s-9"));
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.googleCheckoutAccount(), QStringLiteral("42"));
-         EXPECT_TRUE(s.eJunkieAccount().isNull());
-         EXPECT_TRUE(s.directOrderSubject().isNull());
-         EXPECT_EQ(s.sisowAccount(), QStringLiteral("s-9"));
-     }},
-    {"AccountsWithoutTheirGuard",
-     [](KeyedArchiver &c) { c.encodeString("EJunkieAccount", QStringLiteral("777")); },
-     [](const TillboxGlobalSettings &s) { EXPECT_EQ(s.eJunkieAccount(), QStringLiteral("00000")); }},
+     R"({"googleCheckoutAccount": "42", "eJunkieAccount": null, "directOrderSubject": null,
+         "sisowAccount": "s-9"})"},
+    {"AccountsWithoutTheirGuard", [](KeyedArchiver &c) { c.encodeString("EJunkieAccount", QStringLiteral("777")); },
+     R"({"eJunkieAccount": "00000"})"},
     {"OrderFormGuard",
      [](KeyedArchiver &c) {
          c.encodeIntNumber("DirectOrderEmailFieldTag", 3);
          c.encodeString("DirectOrderField2", QStringLiteral("Last name"));
          c.encodeBoolNumber("DirectOrderField2Required", true);
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.directOrderEmailFieldTag(), 3);
-         EXPECT_TRUE(s.directOrderField1().isNull());
-         EXPECT_FALSE(s.directOrderField1Required());
-         EXPECT_EQ(s.directOrderField2(), QStringLiteral("Last name"));
-         EXPECT_TRUE(s.directOrderField2Required());
-         EXPECT_TRUE(s.directOrderField15().isNull());
-         EXPECT_TRUE(s.directOrderUniqueIDPrefix().isNull());
-     }},
+     R"({"directOrderEmailFieldTag": 3, "directOrderField1": null, "directOrderField1Required": false,
+         "directOrderField2": "Last name", "directOrderField2Required": true, "directOrderField15": null,
+         "directOrderUniqueIDPrefix": null})"},
     {"OrderFormWithoutItsGuard",
      [](KeyedArchiver &c) { c.encodeString("DirectOrderField1", QStringLiteral("Vorname")); },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.directOrderField1(), QStringLiteral("Name"));
-         EXPECT_EQ(s.directOrderEmailFieldTag(), 5);
-     }},
+     R"({"directOrderField1": "Name", "directOrderEmailFieldTag": 5})"},
     {"MailWithoutPort",
      [](KeyedArchiver &c) {
          c.encodeBoolNumber("MailUseSMTP", true);
          c.encodeString("SmtpHost", QStringLiteral("smtp.test"));
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_FALSE(s.mailUseSMTP());
-         EXPECT_TRUE(s.smtpHost().isNull());
-         EXPECT_EQ(s.smtpPort(), 25);
-     }},
-    {"MailPortAlone",
-     [](KeyedArchiver &c) { c.encodeIntNumber("SmtpPort", 465); },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.smtpPort(), 465);
-         EXPECT_FALSE(s.smtpUseSSL());
-     }},
+     R"({"mailUseSMTP": false, "smtpHost": null, "smtpPort": 25})"},
+    {"MailPortAlone", [](KeyedArchiver &c) { c.encodeIntNumber("SmtpPort", 465); },
+     R"({"smtpPort": 465, "smtpUseSSL": false})"},
     {"ShippingGuard",
      [](KeyedArchiver &c) {
          c.encodeString("AdditionalCostsDescription", QStringLiteral("Freight"));
          c.encodeFloatNumber("AdditionalCostsLimit2", 10.0f);
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.additionalCostsDescription(), QStringLiteral("Freight"));
-         EXPECT_EQ(s.additionalCostsTypeTag(), 0);
-         EXPECT_EQ(s.additionalCostsLimit2(), 10.0f);
-     }},
-    {"ShippingWithoutItsGuard",
-     [](KeyedArchiver &c) { c.encodeIntNumber("AdditionalCostsTypeTag", 30); },
-     [](const TillboxGlobalSettings &s) { EXPECT_EQ(s.additionalCostsTypeTag(), 20); }},
-    {"EffectsDurationStored",
-     [](KeyedArchiver &c) { c.encodeFloatNumber("EffectsDuration", 0.0f); },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.effectsDuration(), 0.0f);
-         EXPECT_TRUE(s.effectsDurationString().startsWith(QLatin1Char('0')));
-         EXPECT_TRUE(s.effectsDurationString().endsWith(QStringLiteral("00 s")));
-     }},
+     R"({"additionalCostsDescription": "Freight", "additionalCostsTypeTag": 0, "additionalCostsLimit2": 10})"},
+    {"ShippingWithoutItsGuard", [](KeyedArchiver &c) { c.encodeIntNumber("AdditionalCostsTypeTag", 30); },
+     R"({"additionalCostsTypeTag": 20})"},
+    {"EffectsDurationStored", [](KeyedArchiver &c) { c.encodeFloatNumber("EffectsDuration", 0.0f); },
+     R"({"effectsDuration": 0})"},
+    // The texts are merged into the defaults; the disclaimer is read under
+    // their guard, so missing means absent.
     {"TextsMergedIntoTheDefaults",
      [](KeyedArchiver &c) {
          c.encodeStringDictionary("LocalizableStrings", QMap<QString, QString>{{"Total", "Sum"}, {"Gone", "x"}});
      },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.localizableStrings().value(kTotal), QStringLiteral("Sum"));
-         EXPECT_FALSE(s.localizableStrings().contains(QStringLiteral("Gone")));
-         EXPECT_EQ(s.localizableStrings().value(QStringLiteral("Subtotal")), QStringLiteral("Subtotal"));
-         EXPECT_EQ(s.localizableStrings().size(), 37);
-         // Read under the texts' guard, so missing means absent.
-         EXPECT_TRUE(s.cartDisclaimerLabel().isNull());
-     }},
+     R"({"localizableStrings": {"Total": "Sum", "Gone": null, "Subtotal": "Subtotal"},
+         "cartDisclaimerLabel": null})"},
     {"DisclaimerWithoutTheTexts",
      [](KeyedArchiver &c) { c.encodeString("CartDisclaimerLabel", QStringLiteral("Custom")); },
-     [](const TillboxGlobalSettings &s) {
-         EXPECT_EQ(s.cartDisclaimerLabel(), QStringLiteral("I agree to the terms"));
-     }},
+     R"({"cartDisclaimerLabel": "I agree to the terms"})"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, OldArchive, ::testing::ValuesIn(kOldArchiveCases),

@@ -8,6 +8,8 @@
 #include "studiodocument.h"
 #include "studiowindow.h"
 
+#include "exchange/ferrulesync.h"
+#include "exchange/shopclipboard.h"
 #include "host/bundle.h"
 #include "catalogue/tillboxproduct.h"
 #include "plugin/tillboxplugin.h"
@@ -16,6 +18,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QClipboard>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QStackedWidget>
@@ -92,6 +95,11 @@ protected:
         };
         hooks.saveFileName = [this](QWidget *, const QString &) { return saveAsPath; };
         hooks.exportFolder = [this](QWidget *, const QString &) { return exportPath; };
+        hooks.csvFileName = [this](QWidget *, const QString &) { return exportPath; };
+        hooks.ferruleCatalogue = [this](QWidget *, const QString &) {
+            ++questions;
+            return exportPath;
+        };
         window = studio.openFile(site);
         ASSERT_NE(window, nullptr);
         // The demo page is first selected here; its version check may mark it.
@@ -169,8 +177,9 @@ TEST_F(StudioTest, ClosingWithChangesDoesWhatTheAnswerSays)
         EXPECT_EQ(window->close(), c.closes);
         EXPECT_EQ(questions, 1);
         EXPECT_EQ(bytesOf(site) != before, c.fileChanges);
-        if (!c.closes)
+        if (!c.closes) {
             EXPECT_TRUE(window->isWindowModified());
+        }
         QTest::qWait(1);
     }
     window = nullptr;
@@ -288,8 +297,9 @@ TEST_F(StudioTest, ExportEqualsTheCommandLineAndCancelReportsOnlyWholeFiles)
     // Each page's own files are whole; the shared folder holds the last
     // page's order mailer, so it is compared in the full export only.
     for (auto it = partial.cbegin(); it != partial.cend(); ++it)
-        if (!it.key().startsWith(QLatin1String("rw_common/")))
+        if (!it.key().startsWith(QLatin1String("rw_common/"))) {
             EXPECT_EQ(it.value(), expected.value(it.key())) << it.key().toStdString();
+        }
     EXPECT_FALSE(partial.contains(QStringLiteral("second/index.html")));
 
     // A picture that cannot be written is named by page and product, and
@@ -352,9 +362,10 @@ TEST_F(StudioTest, EveryControlIsNamedAndTheWindowFitsTheSmallScreen)
     for (QWidget *w : controls) {
         const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w)
             || qobject_cast<QListWidget *>(w) || qobject_cast<QTabWidget *>(w) || qobject_cast<QWebEngineView *>(w);
-        if (control && w->isVisibleTo(window) && w->focusPolicy() != Qt::NoFocus)
+        if (control && w->isVisibleTo(window) && w->focusPolicy() != Qt::NoFocus) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className() << " "
                                                         << qPrintable(w->objectName());
+        }
     }
     // Tab order through the pages panel follows the panel from top to bottom.
     QTest::mouseClick(window->addPageButton(), Qt::LeftButton);
@@ -394,4 +405,73 @@ TEST_F(StudioTest, ADroppedSiteOpensInAWindowOfItsOwnOnce)
     ASSERT_EQ(studio.windows().size(), 2) << errors.join(u'\n').toStdString();
     EXPECT_NE(studio.windowFor(QFileInfo(other).absoluteFilePath()), window);
     EXPECT_EQ(studio.recentFiles().value(0), QFileInfo(other).absoluteFilePath());
+}
+
+TEST_F(StudioTest, PageMenuExchangesTheCatalogueAndTheShopSettings)
+{
+    auto trigger = [this](const char *name) { window->action(QString::fromLatin1(name))->trigger(); };
+    auto enabled = [this](const char *name) { return window->action(QString::fromLatin1(name))->isEnabled(); };
+
+    // The catalogue as the command line writes it, byte for byte.
+    QProcess cli;
+    cli.start(QStringLiteral(TILLBOX_CLI), {QStringLiteral("csv"), site});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    exportPath = dir.filePath(QStringLiteral("catalogue.csv"));
+    trigger("exportCatalogueCsv");
+    EXPECT_EQ(bytesOf(exportPath), cli.readAllStandardOutput());
+    // A file that cannot be made is named in the message.
+    exportPath = site + QStringLiteral("/inside-a-file.csv");
+    trigger("exportCatalogueCsv");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("inside-a-file.csv"))) << errors[0].toStdString();
+    errors.clear();
+
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("plain text"));
+    EXPECT_FALSE(enabled("pasteShopTexts"));
+    EXPECT_FALSE(enabled("pasteShopSettings"));
+
+    // Settings copied from page A and pasted into a new page B.
+    TillboxPlugin &a = plugin();
+    edit();
+    trigger("copyShopSettings");
+    EXPECT_TRUE(enabled("pasteShopSettings"));
+    EXPECT_FALSE(enabled("pasteShopTexts"));
+    QTest::mouseClick(window->addPageButton(), Qt::LeftButton);
+    TillboxPlugin &b = plugin(window->selectedPage());
+    ASSERT_NE(&a, &b);
+    EXPECT_TRUE(enabled("pasteShopSettings")) << "still offered after the page changed";
+    window->document().setModified(false);
+    trigger("pasteShopSettings");
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(ShopClipboard::encodeGlobalSettings(*b.globalSettings()),
+              ShopClipboard::encodeGlobalSettings(*a.globalSettings()));
+    EXPECT_TRUE(window->isWindowModified());
+
+    // Damaged settings change nothing and say so.
+    auto damaged = std::make_unique<QMimeData>();
+    damaged->setData(ShopClipboard::globalSettingsType(), QByteArray("not an archive"));
+    clipboard->setMimeData(damaged.release());
+    window->document().setModified(false);
+    const auto settings = b.globalSettings();
+    trigger("pasteShopSettings");
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(b.globalSettings(), settings);
+    EXPECT_FALSE(window->isWindowModified());
+
+    // The Ferrule catalogue is asked for once: the second sync updates in
+    // place what the first added.
+    exportPath = QStringLiteral(TILLBOX_SOURCE_DIR "/demo/ferrule-catalogue.json");
+    questions = 0;
+    const qsizetype products = b.products().size();
+    trigger("syncFerrule");
+    trigger("syncFerrule");
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(b.products().size(), products + 3);
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_EQ(alerts[0].value(0), TillboxPlugin::pluginBundle().localizedString(QStringLiteral("SyncResult")));
+    EXPECT_EQ(alerts[0].value(1), FerruleSync::resultMessage(3, 0));
+    EXPECT_EQ(alerts[1].value(1), FerruleSync::resultMessage(0, 3));
+    EXPECT_TRUE(window->isWindowModified());
 }
