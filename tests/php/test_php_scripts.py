@@ -676,7 +676,10 @@ class MailerTest(OrderTestCase):
 
     def test_recipient_and_settings_never_come_from_the_request(self):
         data = self.order(to='evil@example.com', cc='evil@example.com', bcc='evil@example.com',
-                          subject='Spam', text='Buy now', emailField='1', uid='false', prefix='P-')
+                          subject='Spam', text='Buy now', emailField='1', uid='false', prefix='P-',
+                          recipient='evil@example.com', email='evil@example.com', smtpHost='evil.example.com',
+                          directOrderEmail='evil@example.com', **{'fields[0]': 'evil@example.com',
+                                                                  'fields[16]': 'evil@example.com'})
         data['fields[5]'] = 'ann@example.com'
         answer = self.send(data)
         self.assertTrue(answer['orderId'].startswith('TB-'))
@@ -709,9 +712,9 @@ class MailerTest(OrderTestCase):
         self.assertIn('Company: ABC', body)
 
     def test_line_breaks_cannot_add_headers(self):
-        self.refused(self.order(**{'fields[5]': 'ann@example.com\r\nBcc: evil@example.com'}),
-                     'The e-mail address is not valid.')
-        self.refused(self.order(**{'fields[5]': 'not an address'}), 'The e-mail address is not valid.')
+        for address in ('ann@example.com\r\nBcc: evil@example.com', 'ann@example.com\nCc: evil@example.com',
+                        'ann@example.com\rBcc: evil@example.com', 'not an address'):
+            self.refused(self.order(**{'fields[5]': address}), 'The e-mail address is not valid.')
         self.send(self.order(**{'fields[1]': 'Ann\r\nBcc: evil@example.com', 'labels[1]': 'Name\r\nCc: x@y.z'}))
         _, message = self.only_mail()
         self.assertIn('Name Cc: x@y.z:\n    Ann\n    Bcc: evil@example.com',
@@ -954,6 +957,8 @@ class OrderTrustTest(OrderTestCase):
             ({'lines': json.dumps([dict(lines[1], options=[{'name': 'Finish & colour', 'value': 'Matt'}])])},
              'Line 1 (ODD-5): "Finish & colour" has no value "Matt".'),
             ({'coupon': 'NOPE'}, 'The coupon "NOPE" is not valid for this order today.'),
+            ({'lines': json.dumps([dict(lines[0], id='102', sku='MUG-2', quantity=3)])},
+             'Line 1 (MUG-2): more than the purchase limit of 2.'),
             ({'catalogue': 'empty/files'}, 'The prices of this order could not be checked'),
         ]
         for changes, problem in cases:
