@@ -101,6 +101,8 @@ function defineTests() {
         page.on('requestfailed', (request) => failures.push(`${request.failure().errorText} ${request.url()}`));
       } });
       const { page } = shop;
+      // Every placeholder of the templates was filled by the export.
+      assert.deepEqual((await (await fetch(shop.url)).text()).match(/%[A-Z][A-Z0-9_]*%/g), null);
       await addToCart(page, 101, { options: { Size: 'M' } });
       await openCart(page);
       await page.evaluate(() => document.querySelectorAll('img[loading=lazy]').forEach((img) => { img.loading = 'eager'; }));
