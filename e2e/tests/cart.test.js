@@ -162,36 +162,6 @@ test("tiers by item count from the page settings; the generator's unknown kind h
   }
 });
 
-test('money: decimals, separators, symbol side and space', async () => {
-  const { page } = await shops.open();
-  const formatted = await page.evaluate(() => {
-    const money = (decimals, decimalSeparator, symbol, symbolOnLeft, space) => ({
-      decimals, decimalSeparator, thousandsSeparator: decimalSeparator === ',' ? '.' : ',', symbol, symbolOnLeft, space,
-    });
-    const M = Tillbox.Money;
-    return [
-      M.format(123456, money(2, '.', '$', true, false)),
-      M.format(123456, money(2, ',', '€', false, true)),
-      M.format(1234567, money(0, '.', 'kr', false, true)),
-      M.format(1234567, money(3, ',', 'Fr.', true, true)),
-      M.format(5, money(4, '.', '£', true, false)),
-      M.format(-250, money(2, '.', '$', true, false)),
-      M.formatSigned(150, money(2, ',', '€', false, true)),
-      M.formatSigned(0, money(2, ',', '€', false, true)),
-      M.formatSigned(-200, money(2, ',', '€', false, true)),
-      M.plain(-5, 2), M.plain(1234567, 0), M.plain(7, 4),
-      M.fromText('12.3450', 2), M.fromText('12.3449', 2), M.fromText('2.5000', 0), M.fromText('', 2),
-      M.fromText('-1.005', 2),
-    ];
-  });
-  assert.deepEqual(formatted, [
-    '$1,234.56', '1.234,56 €', '1,234,567 kr', 'Fr\u2024 1.234,567', '£0.0005', '-$2.50',
-    '+ 1,50 €', '\u00B1 0,00 €', '- 2,00 €',
-    '-0.05', '1234567', '0.0007',
-    1235, 1234, 3, null, -101,
-  ]);
-});
-
 test('money in the page follows the shop: comma, symbol on the right with a space', async () => {
   const { page } = await shops.open({ settings: {
     decimalSeparator: ',', currencySymbol: '€', currencyPosition: 'right', currencySpace: 'true', payPalCurrency: 'EUR',
