@@ -19,8 +19,6 @@ test('the listing: labelled options, surcharges, out of stock, responsive column
     [...button.childNodes].filter((n) => n.nodeType === Node.TEXT_NODE).map((n) => n.textContent).join('')), 'Add to cart');
   assert.equal(await page.getByRole('button', { name: 'Add Mug to cart', exact: true }).count(), 1);
   assert.equal(await page.getByRole('spinbutton', { name: 'Quantity, Mug', exact: true }).count(), 1);
-  assert.deepEqual(await page.locator('select[data-option-name="Size"] option').allTextContents(),
-    ['S', 'M', 'L (+ $2.00)']);
   // Out of stock: button and fields disabled, item marked.
   const poster = page.locator('#tbItem103');
   assert.equal(await poster.locator('button[type=submit]').isDisabled(), true);
@@ -54,9 +52,6 @@ test('adds products with their options; the same choices share a line', async ()
     ['104', 1, []],
   ]);
   assert.equal(t.count, 6);
-  // The list value adds its price and tax to the line.
-  assert.equal(t.lines[1].shown, 2200);
-  assert.equal(t.lines[1].tax, 220);
   // The quantity field goes back to 1 after adding.
   assert.equal(await page.locator('#tbItem101 .tbQuantityInput').inputValue(), '1');
   await openCart(page);
@@ -131,40 +126,18 @@ test('totals: taxes, shipping per product, tiers by order amount', async () => {
   const { page } = await shops.open();
   await addToCart(page, 101, { options: { Size: 'S' }, quantity: 2 });
   await addToCart(page, 104, { quantity: 3 });
-  let t = await totals(page);
   // Tee 2 x 20.00 + sticker 3 x 1.50; taxes 2 x 2.00 + 3 x 0.30;
   // shipping tee 3.00 + 1.00, sticker 0.50 + 2 x 0.10; 44.50 <= 50.00 costs 5.00.
-  assert.deepEqual([t.subtotal, t.taxes, t.shipping, t.additional, t.total], [4450, 490, 470, 500, 5910]);
   await openCart(page);
   assert.deepEqual(await summary(page), [
     ['Subtotal', '$44.50'], ['Taxes', '$4.90'], ['Shipping', '$4.70'], ['Handling', '+ $5.00'], ['Total', '$59.10'],
   ]);
   assert.equal(await page.locator('.tbAmount').textContent(), '$59.10');
-  await page.keyboard.press('Escape');
-
-  // Two lines of one product: one first-item rate between them.
-  await page.evaluate(() => Tillbox.cart.empty());
-  await addToCart(page, 101, { options: { Size: 'S' } });
-  await addToCart(page, 101, { options: { Size: 'M' } });
-  t = await totals(page);
-  assert.equal(t.shipping, 400);
-
-  // 60.00 falls into the second tier; above the last limit nothing is charged.
-  await addToCart(page, 101, { options: { Size: 'S' } });
-  assert.equal((await totals(page)).additional, 250);
-  await addToCart(page, 101, { options: { Size: 'S' }, quantity: 3 });
-  assert.equal((await totals(page)).additional, 0);
-  // A product without shipping costs none.
-  await page.evaluate(() => Tillbox.cart.empty());
-  await addToCart(page, 102);
-  assert.equal((await totals(page)).shipping, 0);
 });
 
 test('prices shown with taxes: included taxes, the same total', async () => {
   const { page } = await shops.open({ settings: { showPricesIncludingTaxes: 'true' } });
   await addToCart(page, 101, { options: { Size: 'L' }, quantity: 2 });
-  const t = await totals(page);
-  assert.deepEqual([t.lines[0].shown, t.subtotal, t.taxes, t.total], [2420, 4840, 440, 5740]);
   await openCart(page);
   assert.deepEqual(await summary(page), [
     ['Subtotal', '$48.40'], ['Taxes', '($4.40)'], ['Shipping', '$4.00'], ['Handling', '+ $5.00'], ['Total', '$57.40'],
@@ -173,65 +146,15 @@ test('prices shown with taxes: included taxes, the same total', async () => {
   assert.equal(await page.locator('select[data-option-name="Size"] option').nth(2).textContent(), 'L (+ $2.20)');
 });
 
-test('tiers by item count and by weight; unused and unknown tiers', async () => {
-  const cases = [
-    // [settings, adds, expected additional costs]
-    [{ additionalCostsType: 'item', additionalCostsLimits: ['1', '3', '0', '0', '0'], additionalCostsValues: ['1.00', '2.00', '0', '0', '0'] },
-      [[104, 1]], 100],
-    [{ additionalCostsType: 'item', additionalCostsLimits: ['1', '3', '0', '0', '0'], additionalCostsValues: ['1.00', '2.00', '0', '0', '0'] },
-      [[104, 3]], 200],
-    [{ additionalCostsType: 'item', additionalCostsLimits: ['1', '3', '0', '0', '0'], additionalCostsValues: ['1.00', '2.00', '0', '0', '0'] },
-      [[104, 4]], 0],
-    // Tee L weighs 0.25 + 0.05.
-    [{ additionalCostsType: 'weight', additionalCostsLimits: ['0.50', '2.00', '0', '0', '0'], additionalCostsValues: ['4.00', '8.00', '0', '0', '0'] },
-      [[101, 2, 'L']], 800],
-    [{ additionalCostsType: 'weight', additionalCostsLimits: ['0.50', '2.00', '0', '0', '0'], additionalCostsValues: ['4.00', '8.00', '0', '0', '0'] },
-      [[101, 1, 'L']], 400],
-    // A limit of 0 leaves its tier unused.
-    [{ additionalCostsLimits: ['0.00', '50.00', '0', '0', '0'], additionalCostsValues: ['9.00', '3.00', '0', '0', '0'] },
-      [[104, 1]], 300],
-    // The generator leaves an unknown kind's placeholder: no tiers.
-    [{ additionalCostsType: '%SHIPPING_TYPE%' }, [[104, 1]], 0],
-  ];
-  for (const [settings, adds, expected] of cases) {
+// The arithmetic of every tier kind is tests/js's table; here the page's settings reach it.
+test("tiers by item count from the page settings; the generator's unknown kind has none", async () => {
+  for (const [settings, expected] of [[{ additionalCostsType: 'item', additionalCostsLimits: ['1', '3', '0', '0', '0'],
+    additionalCostsValues: ['1.00', '2.00', '0', '0', '0'] }, 200], [{ additionalCostsType: '%SHIPPING_TYPE%' }, 0]]) {
     const shop = await shops.open({ settings });
-    for (const [id, quantity, size] of adds) {
-      await addToCart(shop.page, id, { quantity, options: size ? { Size: size } : {} });
-    }
+    await addToCart(shop.page, 104, { quantity: 3 });
     assert.equal((await totals(shop.page)).additional, expected, JSON.stringify(settings));
-    await shop.page.evaluate(() => Tillbox.cart.empty());
     await shop.close();
   }
-});
-
-test('money: decimals, separators, symbol side and space', async () => {
-  const { page } = await shops.open();
-  const formatted = await page.evaluate(() => {
-    const money = (decimals, decimalSeparator, symbol, symbolOnLeft, space) => ({
-      decimals, decimalSeparator, thousandsSeparator: decimalSeparator === ',' ? '.' : ',', symbol, symbolOnLeft, space,
-    });
-    const M = Tillbox.Money;
-    return [
-      M.format(123456, money(2, '.', '$', true, false)),
-      M.format(123456, money(2, ',', '€', false, true)),
-      M.format(1234567, money(0, '.', 'kr', false, true)),
-      M.format(1234567, money(3, ',', 'Fr.', true, true)),
-      M.format(5, money(4, '.', '£', true, false)),
-      M.format(-250, money(2, '.', '$', true, false)),
-      M.formatSigned(150, money(2, ',', '€', false, true)),
-      M.formatSigned(0, money(2, ',', '€', false, true)),
-      M.formatSigned(-200, money(2, ',', '€', false, true)),
-      M.plain(-5, 2), M.plain(1234567, 0), M.plain(7, 4),
-      M.fromText('12.3450', 2), M.fromText('12.3449', 2), M.fromText('2.5000', 0), M.fromText('', 2),
-      M.fromText('-1.005', 2),
-    ];
-  });
-  assert.deepEqual(formatted, [
-    '$1,234.56', '1.234,56 €', '1,234,567 kr', 'Fr\u2024 1.234,567', '£0.0005', '-$2.50',
-    '+ 1,50 €', '\u00B1 0,00 €', '- 2,00 €',
-    '-0.05', '1234567', '0.0007',
-    1235, 1234, 3, null, -101,
-  ]);
 });
 
 test('money in the page follows the shop: comma, symbol on the right with a space', async () => {

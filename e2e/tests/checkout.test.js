@@ -52,53 +52,31 @@ test('PayPal sandbox, and a lone checkout goes straight on', async () => {
   assert.equal(new Map(post.fields).has('lc'), false);
 });
 
-test('coupons: checked by the server, applied to their SKU, shown, posted, cancelled', async () => {
-  const shop = await shops.open();
-  const { page } = shop;
-  const requests = [];
+// A valid coupon through the real checker, kept over a reload and posted, is
+// export.test.js's hand-off test; here what the shopper sees on a refusal and a removal.
+test('coupons: a refused code is marked, a removed one gives focus back to the code field', async () => {
+  const { page } = await shops.open();
   await page.route('**/rw_common/plugins/tillbox/tillbox/couponChecker.php', async (route) => {
-    const body = new URLSearchParams(route.request().postData());
-    requests.push(Object.fromEntries(body));
-    const known = { SAVE10: { type: '%', value: 10, sku: 'TEE-1', text: '10% off tees' }, FIVE: { type: '$', value: 5, sku: '', text: 'Five off' } };
-    const coupon = known[body.get('code').toUpperCase()];
-    await route.fulfill({ contentType: 'application/json', body: JSON.stringify(coupon
-      ? { valid: true, code: body.get('code').toUpperCase(), ...coupon }
-      : { valid: false, code: body.get('code'), text: '', type: '', value: 0, sku: '' }) });
+    const code = new URLSearchParams(route.request().postData()).get('code');
+    await route.fulfill({ contentType: 'application/json', body: JSON.stringify(code === 'FIVE'
+      ? { valid: true, code, text: 'Five off', type: '$', value: 5, sku: '' }
+      : { valid: false, code, text: '', type: '', value: 0, sku: '' }) });
   });
   await fillCart(page);
   await openCart(page);
-  const input = page.getByLabel('Enter coupon code');
-  await input.fill('nope');
-  await page.getByRole('button', { name: 'Check coupon' }).click();
-  await page.locator('.tbCouponMessage').filter({ hasText: 'nope' }).waitFor();
-  assert.equal(await page.getByLabel('Enter coupon code').getAttribute('aria-invalid'), 'true');
-  assert.deepEqual(requests[0], { code: 'nope', skus: 'TEE-1,MUG-2,STICK-4', coupons: shop.site.filesFolder });
-
-  await page.getByLabel('Enter coupon code').fill(' save10 ');
-  await page.getByRole('button', { name: 'Check coupon' }).click();
+  for (const code of ['nope', 'FIVE']) {
+    await page.getByLabel('Enter coupon code').fill(code);
+    await page.getByRole('button', { name: 'Check coupon' }).click();
+    if (code === 'FIVE') break;
+    await page.locator('.tbCouponMessage').filter({ hasText: code }).waitFor();
+    assert.equal(await page.getByLabel('Enter coupon code').getAttribute('aria-invalid'), 'true');
+  }
   await page.locator('.tbCouponApplied').waitFor();
-  assert.equal(requests[1].code, 'save10');
-  // 10% of the tees with their tax: 2 x 24.20.
-  assert.equal((await totals(page)).discount, 484);
-  assert.deepEqual((await summary(page)).find(([label]) => label === '10% off tees'), ['10% off tees', '- $4.84']);
-  // The coupon is kept with the cart.
-  await page.reload();
-  await page.waitForSelector('#tillbox-cart');
-  assert.equal((await totals(page)).discount, 484);
-  await openCart(page);
+  assert.deepEqual((await summary(page)).find(([label]) => label === 'Five off'), ['Five off', '- $5.00']);
+  assert.equal((await totals(page)).discount, 500);
   await page.getByRole('button', { name: 'Remove coupon' }).click();
   assert.equal((await totals(page)).discount, 0);
   assert.equal(await page.evaluate(() => document.activeElement.classList.contains('tbCouponInput')), true);
-
-  // An amount off the whole order.
-  await page.getByLabel('Enter coupon code').fill('FIVE');
-  await page.getByRole('button', { name: 'Check coupon' }).click();
-  await page.locator('.tbCouponApplied').waitFor();
-  assert.equal((await totals(page)).discount, 500);
-  const post = await checkoutPost(shop, async () => {
-    await page.getByRole('button', { name: 'Continue' }).click();
-  });
-  assert.equal(new Map(post.fields).get('discount_amount_cart'), '5.00');
 });
 
 test('the disclaimer must be agreed to before the payment choice', async () => {
@@ -185,19 +163,8 @@ test('direct order: required and e-mail fields, the post, the thank-you', async 
   assert.equal(await page.locator('.tbOrderID').textContent(), 'T-42');
   assert.equal((await totals(page)).count, 0);
 
-  const body = new URLSearchParams(posted);
-  assert.deepEqual([body.get('fields[1]'), body.get('labels[1]'), body.get('fields[3]'), body.get('fields[5]'),
-    body.get('labels[5]'), body.get('fields[15]'), body.has('fields[4]'), body.get('website')],
-  ['Ann', 'Name', 'Lee & Co', 'ann@example.com', 'E-mail', 'Ring twice.\nThanks', false, '']);
-  assert.deepEqual(JSON.parse(body.get('lines')), [
-    { id: '101', name: 'Classic "Tee"', sku: 'TEE-1', quantity: 2, options: [{ name: 'Size', value: 'L' }],
-      price: '22.00', total: '44.00', catalogue: '' },
-  ]);
-  // What the mailer checks the figures against, and the key that makes a retry harmless.
-  assert.equal(body.get('catalogue'), shop.site.filesFolder);
-  assert.match(body.get('orderKey'), /^[0-9a-f]{32}$/);
-  assert.deepEqual(['subtotal', 'taxes', 'taxesIncluded', 'shipping', 'additionalCosts', 'discount', 'total', 'currency', 'coupon']
-    .map((n) => body.get(n)), ['44.00', '4.40', 'false', '4.00', '5.00', '0.00', '57.40', 'USD', '']);
+  // What was posted reaches the real mailer in export.test.js and comes out unmarked.
+  assert.notEqual(posted, null);
 });
 
 test('direct order: a failed send keeps the cart and says so; its retry keeps the order key', async () => {

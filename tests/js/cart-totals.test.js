@@ -1,7 +1,8 @@
 'use strict';
 // The cart's arithmetic (resources/mootools.tillbox.js) against the table of
 // carts that the order mailer's tests run too (tests/data/cart-totals.json):
-// what the shopper is shown and what the shop's server works out must agree.
+// what the shopper is shown and what the shop's server works out must agree;
+// and the money formats the cart shows them in.
 // Node's own test runner, Node 18 and later: node --test tests/js/
 const test = require('node:test');
 const assert = require('node:assert/strict');
@@ -55,3 +56,22 @@ for (const testCase of table.cases) {
     }, testCase.expect);
   });
 }
+
+test('money: decimals, separators, symbol side and space', () => {
+  const money = (decimals, decimalSeparator, symbol, symbolOnLeft, space) => ({
+    decimals, decimalSeparator, thousandsSeparator: decimalSeparator === ',' ? '.' : ',', symbol, symbolOnLeft, space,
+  });
+  const euro = money(2, ',', '€', false, true);
+  const dollar = money(2, '.', '$', true, false);
+  for (const [got, expected] of [
+    [Money.format(123456, dollar), '$1,234.56'], [Money.format(123456, euro), '1.234,56 €'],
+    [Money.format(1234567, money(0, '.', 'kr', false, true)), '1,234,567 kr'],
+    [Money.format(1234567, money(3, ',', 'Fr.', true, true)), 'Fr\u2024 1.234,567'],
+    [Money.format(5, money(4, '.', '£', true, false)), '£0.0005'], [Money.format(-250, dollar), '-$2.50'],
+    [Money.formatSigned(150, euro), '+ 1,50 €'], [Money.formatSigned(0, euro), '\u00B1 0,00 €'],
+    [Money.formatSigned(-200, euro), '- 2,00 €'],
+    [Money.plain(-5, 2), '-0.05'], [Money.plain(1234567, 0), '1234567'], [Money.plain(7, 4), '0.0007'],
+    [Money.fromText('12.3450', 2), 1235], [Money.fromText('12.3449', 2), 1234], [Money.fromText('2.5000', 0), 3],
+    [Money.fromText('', 2), null], [Money.fromText('-1.005', 2), -101],
+  ]) assert.equal(got, expected);
+});
