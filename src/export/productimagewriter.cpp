@@ -256,7 +256,15 @@ ProductImageWriter::Job ProductImageWriter::jobForProduct(TillboxProduct &produc
 
 ProductImageWriter::Job ProductImageWriter::jobFor(const TillboxProduct &product)
 {
-    const Bundle &bundle = Bundle::plugin();
+    if (product.icon())
+        return jobFor(product, nullptr);
+    const QByteArray placeholder = Bundle::plugin().imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray());
+    return jobFor(product, std::make_shared<const Picture>(placeholder));
+}
+
+ProductImageWriter::Job ProductImageWriter::jobFor(const TillboxProduct &product,
+                                                   const std::shared_ptr<const Picture> &placeholder)
+{
     Job job;
     job.productID = product.productID();
     job.iconName = product.iconName();
@@ -266,13 +274,9 @@ ProductImageWriter::Job ProductImageWriter::jobFor(const TillboxProduct &product
     job.hasDropShadow = product.hasDropShadow();
     job.productName = product.name();
     job.sku = product.SKU();
-    if (!job.picture) {
-        const QByteArray placeholder = bundle.imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray());
-        auto picture = std::make_shared<const Picture>(placeholder);
-        if (!picture->isNull()) {
-            job.picture = picture;
-            job.iconHeight = 0; // follows the placeholder's proportions
-        }
+    if (!job.picture && placeholder && !placeholder->isNull()) {
+        job.picture = placeholder;
+        job.iconHeight = 0; // follows the placeholder's proportions
     }
     return job;
 }

@@ -68,6 +68,9 @@ public:
     // The same job without changing the product: what the listing reads
     // before the export has written anything.
     static Job jobFor(const TillboxProduct &product);
+    // The same with the placeholder picture already at hand (null: none), for
+    // callers that make a job per product and should read it only once.
+    static Job jobFor(const TillboxProduct &product, const std::shared_ptr<const Picture> &placeholder);
     // The pixel size of the thumbnail that writing the job makes (with its
     // drop shadow); empty when there is nothing to draw. The listing writes
     // it beside the picture, so that the page keeps its room while loading.

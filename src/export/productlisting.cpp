@@ -66,6 +66,7 @@ private:
     QString optionsText(const TillboxProduct &product);
     QString valuesText(const TillboxProduct &product, const TillboxOption &option);
     bool pictureHasAlpha(const TillboxProduct &product);
+    const std::shared_ptr<const Picture> &placeholder();
     // The template's text, read on first use and kept for the rest of the
     // call rather than read again for every product: a catalogue of
     // thousands would otherwise read the same text thousands of times.
@@ -78,7 +79,9 @@ private:
     PriceFormatting m_prices;
     std::unique_ptr<RMHTML> m_exporter;
     const RWPage *m_page = nullptr;
-    std::optional<bool> m_placeholderHasAlpha;
+    // The bundle's placeholder picture, read on first use: it stands in for
+    // every product without a picture of its own.
+    std::optional<std::shared_ptr<const Picture>> m_placeholder;
 
     std::optional<QString> m_optionInput;
     std::optional<QString> m_optionTextarea;
@@ -167,12 +170,16 @@ bool ListingRun::pictureHasAlpha(const TillboxProduct &product)
     // The export writes the bundle's placeholder picture for a product
     // without a usable one; name the files after that picture's format so
     // the page points at the files that are actually written.
-    if (!m_placeholderHasAlpha) {
+    return !placeholder()->isNull() && placeholder()->hasAlphaChannel();
+}
+
+const std::shared_ptr<const Picture> &ListingRun::placeholder()
+{
+    if (!m_placeholder) {
         const auto bytes = m_bundle.imageResourceData(QStringLiteral("iconItem"));
-        const Picture placeholder(bytes.value_or(QByteArray()));
-        m_placeholderHasAlpha = !placeholder.isNull() && placeholder.hasAlphaChannel();
+        m_placeholder = std::make_shared<const Picture>(bytes.value_or(QByteArray()));
     }
-    return *m_placeholderHasAlpha;
+    return *m_placeholder;
 }
 
 QString ListingRun::valuesText(const TillboxProduct &product, const TillboxOption &option)
@@ -255,7 +262,7 @@ QString ListingRun::productBlock(const TillboxProduct &product, const QString &i
          EscapeMode::Plain);
 
     // The thumbnail's size, so that the page keeps its room while it loads.
-    const QSize thumbnail = ProductImageWriter::thumbnailSize(ProductImageWriter::jobFor(product));
+    const QSize thumbnail = ProductImageWriter::thumbnailSize(ProductImageWriter::jobFor(product, placeholder()));
     fill(block, QStringLiteral("%THUMB_WIDTH%"), thumbnail.isEmpty() ? QString() : number(thumbnail.width()),
          EscapeMode::Plain);
     fill(block, QStringLiteral("%THUMB_HEIGHT%"), thumbnail.isEmpty() ? QString() : number(thumbnail.height()),

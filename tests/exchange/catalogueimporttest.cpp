@@ -42,8 +42,9 @@ TEST_P(CsvReaderTest, SplitsRecords)
     QList<QStringList> got;
     for (const auto &record : records)
         got << record.fields;
-    if (ok)
+    if (ok) {
         EXPECT_EQ(got, GetParam().records);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -60,8 +60,9 @@ TEST_P(ProductTransferTest, AppendsAProductWithThePicture)
         EXPECT_TRUE(run.attributes.isPlain());
 
     EXPECT_EQ(added->imageName(), QString::fromLatin1(c.imageName));
-    if (c.image == Image::Png || c.image == Image::Jpeg)
+    if (c.image == Image::Png || c.image == Image::Jpeg) {
         EXPECT_EQ(added->image(), record.value(QStringLiteral("image")).toByteArray());
+    }
     // Icon and stored bytes describe the same picture.
     ASSERT_TRUE(added->icon());
     EXPECT_EQ(added->icon()->size(), Picture(added->image()).size());

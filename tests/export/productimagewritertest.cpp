@@ -80,8 +80,9 @@ TEST_P(FormatTest, WritesTheChosenFormats)
     EXPECT_EQ(formats.thumbnail.extension, thumbnailExtension);
     // Quality 90 only for pictures without alpha; the encoder's default else.
     const int quality = c.alpha ? -1 : ProductImageWriter::JpegQuality;
-    if (fullExtension == "jpg")
+    if (fullExtension == "jpg") {
         EXPECT_EQ(formats.fullImage.quality, quality);
+    }
     if (c.alpha && !c.preserve) {
         // The transparent corner of the picture is laid on white.
         const QImage image = full.read();

@@ -126,8 +126,9 @@ TEST_P(ExportVersionTest, PageIsMarkedChangedOnceAndSavesTheBundleVersion)
     page->pluginWasSelected();
     EXPECT_EQ(page->changeBroadcastCount(), c.broadcastsOnFirstSelection);
     EXPECT_EQ(page->currentExportVersion(), current);
-    if (c.broadcastsOnFirstSelection)
+    if (c.broadcastsOnFirstSelection) {
         EXPECT_EQ(versionsSeenByHost, QStringList{stored});
+    }
     page->pluginWasSelected();
     page->pluginWasDeselected();
     page->pluginWasSelected();

@@ -86,8 +86,9 @@ TEST_F(CurrencyRefreshTest, AdditionalCostRangesFollowTheirKind)
         settings().setAdditionalCostsTypeTag(c.typeTag);
         const auto ranges = plugin.currencyRefresh().additionalCostsRangesFormatter;
         ASSERT_EQ(ranges.has_value(), c.format.has_value());
-        if (ranges)
+        if (ranges) {
             EXPECT_EQ(ranges->format(), *c.format);
+        }
     }
     settings().setAdditionalCostsTypeTag(30);
     const CurrencyRefresh refresh = plugin.currencyRefresh();

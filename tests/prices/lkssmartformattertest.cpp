@@ -148,8 +148,9 @@ TEST_P(ParseTable, Parses)
     const ParseCase &c = GetParam();
     const std::optional<double> number = formatter(c.separators, c.format).numberFromString(c.text);
     ASSERT_EQ(number.has_value(), c.expected.has_value());
-    if (number)
+    if (number) {
         EXPECT_DOUBLE_EQ(*number, *c.expected);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ParseTable, testing::ValuesIn(kParseCases),
@@ -196,8 +197,9 @@ TEST(LKSSmartFormatterPatterns, FixedPatternsRoundTrip)
                 SCOPED_TRACE((p.pattern + QStringLiteral(" -> ") + text).toStdString());
                 const double scale = std::pow(10.0, p.decimals);
                 const double rounded = std::round(number * scale) / scale;
-                if (p.signedForm && rounded != 0)
+                if (p.signedForm && rounded != 0) {
                     EXPECT_TRUE(text.startsWith(rounded > 0 ? QStringLiteral("+ ") : QStringLiteral("- ")));
+                }
                 const std::optional<double> parsed = f.numberFromString(text);
                 ASSERT_TRUE(parsed.has_value());
                 EXPECT_NEAR(*parsed, rounded, 1e-9 * std::max(1.0, std::fabs(rounded)));

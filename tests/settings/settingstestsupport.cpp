@@ -146,8 +146,9 @@ void expectSubset(const QJsonObject &actual, const QJsonObject &expected, const 
         const QJsonValue value = actual.value(it.key());
         const QString where = path + it.key();
         // Every field of a record is in its JSON; only dictionary entries may be missing.
-        if (path.isEmpty())
+        if (path.isEmpty()) {
             EXPECT_TRUE(actual.contains(it.key())) << "no field " << where.toStdString();
+        }
         if (it->isObject() && value.isObject())
             expectSubset(value.toObject(), it->toObject(), where + QLatin1Char('.'));
         else if (it->isNull())

@@ -145,8 +145,9 @@ TEST(TillboxGlobalSettingsArchive, RoundTripKeepsEveryChangedField)
     const QJsonObject before = settings.toJson();
     const QJsonObject defaultJson = defaults.toJson();
     for (const QString &field : before.keys()) {
-        if (field != QStringLiteral("additionalCostsZero"))
+        if (field != QStringLiteral("additionalCostsZero")) {
             EXPECT_NE(before.value(field), defaultJson.value(field)) << field.toStdString() << " left at its default";
+        }
     }
 
     const auto decoded = decodeSettings(KeyedArchiver::archivedData(settings), bundle.bundle());
