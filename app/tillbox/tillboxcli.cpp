@@ -380,6 +380,14 @@ int TillboxCli::images(const QStringList &args)
     return 0;
 }
 
+// The site's page with that unique ID (the first shop page without one), opened in host.
+TillboxPlugin *TillboxCli::openPage(SiteHost &host, const QString &site, const QString &pageID, QString *error)
+{
+    if (!host.open(site, error))
+        return nullptr;
+    return host.page(pageID, error);
+}
+
 int TillboxCli::sync(const QStringList &arguments)
 {
     QStringList args = arguments;
@@ -388,9 +396,7 @@ int TillboxCli::sync(const QStringList &arguments)
         return usage(2);
     SiteHost host;
     QString error;
-    if (!host.open(args[0], &error))
-        return fail(error);
-    TillboxPlugin *page = host.page(pageID, &error);
+    TillboxPlugin *page = openPage(host, args[0], pageID, &error);
     if (!page)
         return fail(error);
     if (!FerrulePlugin::registerCatalogue(args[1], &error))
@@ -426,9 +432,7 @@ int TillboxCli::addProduct(const QStringList &arguments)
         record.insert(QStringLiteral("image"), bytes);
     }
     SiteHost host;
-    if (!host.open(args[0], &error))
-        return fail(error);
-    TillboxPlugin *page = host.page(pageID, &error);
+    TillboxPlugin *page = openPage(host, args[0], pageID, &error);
     if (!page)
         return fail(error);
     ProductTransfer::handleTransfer(*page, record);
@@ -445,9 +449,7 @@ int TillboxCli::importCsv(const QStringList &arguments)
         return usage(2);
     SiteHost host;
     QString error;
-    if (!host.open(args[0], &error))
-        return fail(error);
-    TillboxPlugin *page = host.page(pageID, &error);
+    TillboxPlugin *page = openPage(host, args[0], pageID, &error);
     if (!page)
         return fail(error);
     QByteArray bytes;

@@ -3,6 +3,9 @@
 #include <QStringList>
 #include <QTextStream>
 
+class SiteHost;
+class TillboxPlugin;
+
 // The `tillbox` command: reads its arguments, runs one command, and returns
 // the process exit status. Errors are one clear line on standard error.
 class TillboxCli
@@ -24,6 +27,7 @@ private:
     int importCsv(const QStringList &args);
     int usage(int status);
     int fail(const QString &message);
+    TillboxPlugin *openPage(SiteHost &host, const QString &site, const QString &pageID, QString *error);
 
     QTextStream m_out;
     QTextStream m_err;
