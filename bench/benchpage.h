@@ -5,10 +5,14 @@
 #include "catalogue/tillboxoption.h"
 #include "catalogue/tillboxoptionvalue.h"
 #include "catalogue/tillboxproduct.h"
+#include "host/sitedocument.h"
 #include "plugin/tillboxplugin.h"
 
 #include <QByteArray>
+#include <QString>
 #include <memory>
+
+#include <sys/resource.h>
 
 namespace benchpage {
 
@@ -50,6 +54,31 @@ inline std::shared_ptr<TillboxPlugin> makePage(int kProducts, const QByteArray &
     }
     page->setProducts(products);
     return page;
+}
+
+// CPU seconds (user + system) used so far by this process (RUSAGE_SELF) or
+// its waited-for children (RUSAGE_CHILDREN); less sensitive than wall time
+// to other load on the machine.
+inline double cpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    auto seconds = [](const timeval &t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Saves a site document at path holding one shop page with that stored data.
+[[nodiscard]] inline bool writeSite(const QString &path, const QString &siteName, const QString &title,
+                                    const QString &location, const QByteArray &pluginData, QString *error)
+{
+    SiteDocument document;
+    document.setSiteName(siteName);
+    SitePage page;
+    page.uniqueID = SiteDocument::newUniqueID();
+    page.title = title;
+    page.location = location;
+    page.pluginData = pluginData;
+    return document.addPage(page, error) && document.save(path, error);
 }
 
 } // namespace benchpage

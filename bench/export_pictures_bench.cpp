@@ -8,6 +8,7 @@
 // The generated pictures are kept in <temp>/tillbox-bench-pictures for later
 // runs.
 
+#include "benchpage.h"
 #include "images/picture.h"
 #include "export/productimagewriter.h"
 
@@ -35,16 +36,6 @@
 #include <vector>
 
 namespace {
-
-// CPU seconds (user + system) used so far by this process or its waited-for
-// children; less sensitive than wall time to other load on the machine.
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    auto seconds = [](const timeval &t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 constexpr int PictureWidth = 4000;
 constexpr int PictureHeight = 3000;
@@ -222,12 +213,12 @@ int main(int argc, char **argv)
     for (int round = 0; round < rounds; ++round) {
         QTemporaryDir ourFolder;
         QTemporaryDir vipsFolder;
-        const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+        const double cpuBefore = benchpage::cpuSeconds(RUSAGE_SELF);
         const double oursNow = ourRun(jobs, ourFolder.path());
-        oursCpu += cpuSeconds(RUSAGE_SELF) - cpuBefore;
-        const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
+        oursCpu += benchpage::cpuSeconds(RUSAGE_SELF) - cpuBefore;
+        const double childrenBefore = benchpage::cpuSeconds(RUSAGE_CHILDREN);
         const double vipsNow = haveVips ? vipsRun(pictures, vipsFolder.path(), cores) : -1;
-        vipsCpu += cpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
+        vipsCpu += benchpage::cpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
         std::printf("round %d: ours %.2f s, vipsthumbnail %.2f s\n", round + 1, oursNow, vipsNow);
         ours = std::min(ours, oursNow);
         if (vipsNow > 0)
