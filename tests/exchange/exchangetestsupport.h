@@ -24,21 +24,6 @@ inline std::shared_ptr<TillboxProduct> product(const QString &sku, const QString
     return p;
 }
 
-// An option with values given as (name, price, weight).
-inline std::shared_ptr<TillboxOption> option(int tag, const QString &name,
-                                             std::initializer_list<std::tuple<QString, float, float>> values = {})
-{
-    auto o = std::make_shared<TillboxOption>();
-    o->setOptionTypeTag(tag);
-    o->setOptionName(name);
-    for (const auto &[valueName, price, weight] : values) {
-        auto v = std::make_shared<TillboxOptionValue>();
-        v->setOptionValueName(valueName);
-        v->setOptionValuePrice(price);
-        v->setOptionValueWeight(weight);
-        o->optionValuesArray().append(v);
-    }
-    return o;
-}
+using catalogueutil::option;
 
 } // namespace exchangetest

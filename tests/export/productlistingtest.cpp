@@ -2,6 +2,7 @@
 
 #include "catalogue/tillboxoption.h"
 #include "catalogue/tillboxoptionvalue.h"
+#include "catalogue/catalogueutil.h"
 #include "catalogue/tillboxproduct.h"
 #include "catalogue/productregistry.h"
 #include "export/pagesnapshot.h"
@@ -19,21 +20,7 @@ using namespace exporttest;
 
 namespace {
 
-std::shared_ptr<TillboxOption> option(int tag, const QString &name,
-                                      const QList<std::tuple<QString, float, float>> &values = {})
-{
-    auto result = std::make_shared<TillboxOption>();
-    result->setOptionTypeTag(tag);
-    result->setOptionName(name);
-    for (const auto &[valueName, price, weight] : values) {
-        auto value = std::make_shared<TillboxOptionValue>();
-        value->setOptionValueName(valueName);
-        value->setOptionValuePrice(price);
-        value->setOptionValueWeight(weight);
-        result->optionValuesArray().append(value);
-    }
-    return result;
-}
+using catalogueutil::option;
 
 class ProductListingTest : public ::testing::Test
 {
