@@ -136,6 +136,9 @@ CheckoutPane::CheckoutPane(EditorContext &context, QWidget *parent) : QWidget(pa
     m_checkoutPopUpButton->setCurrentIndex(0);
     m_checkoutTabView->setCurrentIndex(0);
     handleCheckoutChange();
+    // Only text fields widen with the window; menus and numbers keep their size.
+    for (QFormLayout *form : findChildren<QFormLayout *>())
+        form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
 }
 
 void CheckoutPane::setUrlOpener(std::function<void(const QString &)> opener)

@@ -59,7 +59,12 @@ ShippingSection::ShippingSection(EditorContext &context, QWidget *parent) : QWid
             connect(previous, &QLineEdit::textChanged, from, &QLabel::setText);
             from->setText(previous->text());
         } else {
-            from->setText(QStringLiteral("0"));
+            const auto showZero = [this, from] {
+                from->setText(FieldBinder::formatter(m_context, FieldBinder::NumberRole::AdditionalCostRange)
+                                  .stringFromNumber(0));
+            };
+            connect(&context, &EditorContext::formatsChanged, from, showZero);
+            showZero();
         }
         settings.bindNumber(limit, QStringLiteral("additionalCostsLimit%1").arg(tier),
                             FieldBinder::NumberRole::AdditionalCostRange);
@@ -82,6 +87,9 @@ ShippingSection::ShippingSection(EditorContext &context, QWidget *parent) : QWid
     note->setWordWrap(true);
     layout->addWidget(note);
     layout->addStretch();
+    // Only text fields widen with the window; menus and numbers keep their size.
+    for (QFormLayout *form : findChildren<QFormLayout *>())
+        form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
 }
 
 void ShippingSection::handleAdditionalCostTypeChange()

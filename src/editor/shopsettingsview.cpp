@@ -133,7 +133,10 @@ ShopSettingsView::ShopSettingsView(EditorContext &context, QWidget *parent) : QW
 
     connect(&context, &EditorContext::formatsChanged, this, &ShopSettingsView::updateCurrencyControls);
     updateCurrencyControls();
-    setMinimumSize(720, 560);
+    setMinimumSize(740, 640);
+    // Only text fields widen with the window; menus and numbers keep their size.
+    for (QFormLayout *form : findChildren<QFormLayout *>())
+        form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
 }
 
 // --- Checkout -------------------------------------------------------------------

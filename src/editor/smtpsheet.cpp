@@ -81,6 +81,9 @@ SmtpSheet::SmtpSheet(EditorContext &context, QWidget *parent) : QDialog(parent),
     for (QWidget *field : {static_cast<QWidget *>(host), static_cast<QWidget *>(m_port)})
         field->setMinimumWidth(260);
     setMinimumWidth(440);
+    // Only text fields widen with the window; menus and numbers keep their size.
+    for (QFormLayout *form : findChildren<QFormLayout *>())
+        form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
 }
 
 void SmtpSheet::setDefaultSmtpPort(bool useSSL)
