@@ -1,5 +1,6 @@
 #include "editor/shopeditor.h"
 
+#include "editor/newspanel.h"
 #include "plugin/tillboxplugin.h"
 
 #include <QTabWidget>
@@ -17,6 +18,9 @@ QObject *ShopEditor::userInteractionAndEditingView()
     if (!m_mainTabView) {
         m_mainTabView = new QTabWidget;
         m_mainTabView->setAccessibleName(QStringLiteral("Shop page editor"));
+        m_mainTabView->setObjectName(QStringLiteral("mainTabView"));
+        // After the shop's tab; deleting the views detaches it from the news timer.
+        m_mainTabView->addTab(new NewsPanel(m_mainTabView), QStringLiteral("News"));
     }
     return m_mainTabView;
 }
