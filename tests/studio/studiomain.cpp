@@ -9,7 +9,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    // No news from the makers' server: the news tests start servers of their own.
+    // The editors fetch no news from the makers' server while the studio is tested.
     qputenv("TILLBOX_FEED_URL", "");
     QApplication app(argc, argv);
     QTemporaryDir settings;
