@@ -47,7 +47,6 @@ void LocalPageServer::answer(QTcpSocket *socket)
     const QString path = requestLine.value(1).isEmpty()
                              ? QString()
                              : QUrl::fromEncoded(requestLine.value(1)).path();
-    ++m_requests[path];
     const auto page = m_pages.constFind(path);
     const bool found = requestLine.value(0) == "GET" && page != m_pages.constEnd();
     const QByteArray body = found ? page->body : QByteArrayLiteral("Not found");

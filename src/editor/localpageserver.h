@@ -23,8 +23,6 @@ public:
     // Serves body under path from now on; an empty content type removes the page.
     void setPage(const QString &path, const QByteArray &body,
                  const QByteArray &contentType = QByteArrayLiteral("text/html; charset=utf-8"));
-    // How many requests asked for path so far.
-    int requestCount(const QString &path) const { return m_requests.value(path); }
 
 private:
     struct Page
@@ -36,5 +34,4 @@ private:
 
     QTcpServer m_server;
     QHash<QString, Page> m_pages;
-    QHash<QString, int> m_requests;
 };
