@@ -108,9 +108,10 @@ void NewsPanel::showEvent(QShowEvent *event)
 
 void NewsPanel::showNews()
 {
+    // Loading first keeps showEvent() from starting the same load again.
+    webViewLoadURLForCurrentIndex();
     if (m_mainTabView)
         m_mainTabView->setCurrentWidget(this);
-    webViewLoadURLForCurrentIndex();
 }
 
 void NewsPanel::showFeed()
