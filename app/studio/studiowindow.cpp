@@ -2,13 +2,13 @@
 
 #include "alertrelay.h"
 #include "dialoghooks.h"
-#include "placeholdereditor.h"
 #include "previewpane.h"
 #include "siteexport.h"
 #include "siteexportjob.h"
 #include "studio.h"
 #include "studiodocument.h"
 
+#include "editor/shopeditor.h"
 #include "exchange/cataloguecsv.h"
 #include "exchange/ferrulesync.h"
 #include "exchange/productimageexport.h"
@@ -22,6 +22,7 @@
 #include "util/atomicfile.h"
 
 #include <QAction>
+#include <QUndoStack>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -61,8 +62,14 @@ const QString kFerruleCatalogueKey = QStringLiteral("ferrule/catalogue");
 
 StudioWindow::EditorFactory &editorFactory()
 {
-    static StudioWindow::EditorFactory factory = [](TillboxPlugin &plugin, AlertRelay *alerts) {
-        return std::unique_ptr<PluginEditor>(new PlaceholderEditor(plugin, alerts));
+    static StudioWindow::EditorFactory factory = [](TillboxPlugin &plugin, AlertRelay *alerts, QUndoStack *undo) {
+        auto editor = std::make_unique<ShopEditor>(plugin, undo);
+        QPointer<AlertRelay> relay(alerts);
+        editor->setAlertHandler([relay](const QStringList &alert) {
+            if (relay)
+                relay->runAlert(alert);
+        });
+        return std::unique_ptr<PluginEditor>(std::move(editor));
     };
     return factory;
 }
@@ -260,6 +267,17 @@ void StudioWindow::buildMenus()
     file->addSeparator();
     add(file, "close");
     add(file, "quit");
+
+    // Undo and redo of every edit made in the page editors.
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QAction *undo = m_document->undoStack()->createUndoAction(this, QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction *redo = m_document->undoStack()->createRedoAction(this, QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("redo"));
+    redo->setShortcut(QKeySequence::Redo);
+    edit->addAction(undo);
+    edit->addAction(redo);
 
     m_pageMenu = menuBar()->addMenu(QStringLiteral("&Page"));
     add(m_pageMenu, "addPage");
@@ -475,7 +493,7 @@ PluginEditor *StudioWindow::editorFor(TillboxPlugin &plugin)
     auto it = m_editors.find(&plugin);
     if (it != m_editors.end())
         return it->second.get();
-    std::unique_ptr<PluginEditor> editor = editorFactory()(plugin, m_alerts);
+    std::unique_ptr<PluginEditor> editor = editorFactory()(plugin, m_alerts, m_document->undoStack());
     PluginEditor *raw = editor.get();
     m_editors.emplace(&plugin, std::move(editor));
     plugin.setEditor(raw);

@@ -15,6 +15,7 @@
 class AlertRelay;
 class PageSnapshot;
 class PluginEditor;
+class QUndoStack;
 class PreviewPane;
 class QAction;
 class QLabel;
@@ -37,7 +38,7 @@ class StudioWindow : public QMainWindow
 
 public:
     // Makes the editor that a page's plug-in hands the window as its view.
-    using EditorFactory = std::function<std::unique_ptr<PluginEditor>(TillboxPlugin &, AlertRelay *)>;
+    using EditorFactory = std::function<std::unique_ptr<PluginEditor>(TillboxPlugin &, AlertRelay *, QUndoStack *)>;
     static void setEditorFactory(EditorFactory factory);
 
     StudioWindow(Studio &studio, std::unique_ptr<StudioDocument> document);
