@@ -16,10 +16,12 @@ NewsPanel::NewsPanel(QTabWidget *mainTabView, NewsFeed &feed) : m_feed(feed), m_
     m_webView = new QWebEngineView(this);
     m_webView->setPage(new NewsPage(m_webView));
     m_webView->setContextMenuPolicy(Qt::NoContextMenu);
+    m_webView->setAccessibleName(tr("News entry"));
     m_indexTextField = new QLabel(this);
     m_indexTextField->setObjectName(QStringLiteral("indexTextField"));
     m_indexTextField->setMinimumWidth(70);
     m_indexTextField->setAlignment(Qt::AlignCenter);
+    m_indexTextField->setAccessibleName(tr("Position of the entry"));
     m_busy = new QProgressBar(this);
     m_busy->setRange(0, 0);
     m_busy->setMaximumWidth(60);
@@ -65,6 +67,7 @@ QPushButton *NewsPanel::addButton(const QString &name, const QString &text, void
 {
     auto *button = new QPushButton(text, this);
     button->setObjectName(name);
+    button->setAccessibleName(text);
     button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, action);
     return button;

@@ -61,6 +61,7 @@ ShopEditorView::ShopEditorView(EditorContext &context, QWidget *parent) : QWidge
     layout->setContentsMargins(0, 0, 0, 0);
     m_mainTabView = new QTabWidget(this);
     m_mainTabView->setObjectName(QStringLiteral("mainTabView"));
+    m_mainTabView->setAccessibleName(tr("Shop and news"));
     m_mainTabView->setDocumentMode(true);
     m_mainTabView->addTab(buildShopTab(), tr("&Shop"));
     m_mainTabView->addTab(new NewsPanel(m_mainTabView), tr("&News"));
