@@ -10,6 +10,8 @@
 #include "editor/productpricingpage.h"
 #include "editor/shippingsection.h"
 
+#include "plugin/tillboxplugin.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -100,6 +102,15 @@ QWidget *ShopEditorView::buildShopTab()
         bar->addWidget(button);
     }
     bar->addStretch();
+    // The page's options (checkout, currency, cart) open in the host's
+    // options view.
+    auto *options = new QToolButton(tab);
+    options->setObjectName(QStringLiteral("showOptionsButton"));
+    options->setText(tr("Shop Options\u2026"));
+    options->setAccessibleName(tr("Shop options"));
+    options->setToolTip(tr("Checkout, currency, cart and texts of this shop page"));
+    connect(options, &QToolButton::clicked, this, [this] { m_context.plugin().broadcastPluginSettingsRequest(); });
+    bar->addWidget(options);
     layout->addLayout(bar);
 
     m_pluginTabView = new QStackedWidget(tab);
@@ -123,7 +134,8 @@ QWidget *ShopEditorView::buildProductsSection()
     m_productsSplitView->addWidget(m_productList);
 
     auto *details = new QWidget(m_productsSplitView);
-    details->setMinimumWidth(kProductDetailsMinimum);
+    // The divider stops kProductDetailsMinimum from the right edge.
+    details->setMinimumWidth(kProductDetailsMinimum - m_productsSplitView->handleWidth());
     auto *layout = new QVBoxLayout(details);
     layout->setContentsMargins(0, 0, 0, 0);
     auto *bar = new QHBoxLayout;
