@@ -38,7 +38,7 @@ const Service kServices[] = {
     {"enableGoogleCheckout", QT_TRANSLATE_NOOP("CheckoutPane", "Google Checkout")},
     {"enableEJunkie", QT_TRANSLATE_NOOP("CheckoutPane", "E-junkie")},
     {"enableDirectOrder", QT_TRANSLATE_NOOP("CheckoutPane", "Direct order by e-mail")},
-    {"enableSisow", QT_TRANSLATE_NOOP("CheckoutPane", "Sisow (iDEAL)")},
+    {"enableSisow", QT_TRANSLATE_NOOP("CheckoutPane", "Sisow")},
 };
 
 QString payPalLanguageName(const QString &code)
@@ -59,14 +59,6 @@ QString payPalLanguageName(const QString &code)
             return code.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, code);
     }
     return code;
-}
-
-std::function<void(const QString &)> &urlOpener()
-{
-    static std::function<void(const QString &)> opener = [](const QString &url) {
-        QDesktopServices::openUrl(QUrl(url));
-    };
-    return opener;
 }
 
 QLineEdit *lineEdit(QWidget *parent, const QString &placeholder = QString())
@@ -141,11 +133,6 @@ CheckoutPane::CheckoutPane(EditorContext &context, QWidget *parent) : QWidget(pa
         form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
 }
 
-void CheckoutPane::setUrlOpener(std::function<void(const QString &)> opener)
-{
-    urlOpener() = std::move(opener);
-}
-
 void CheckoutPane::handleCheckoutChange()
 {
     auto *model = static_cast<QStandardItemModel *>(m_checkoutPopUpButton->model());
@@ -193,7 +180,7 @@ QWidget *CheckoutPane::linkButton(const QString &text, const QString &url)
 {
     auto *button = new QPushButton(text);
     button->setToolTip(url);
-    connect(button, &QPushButton::clicked, this, [url] { urlOpener()(url); });
+    connect(button, &QPushButton::clicked, this, [url] { QDesktopServices::openUrl(QUrl(url)); });
     return button;
 }
 
@@ -222,6 +209,7 @@ QWidget *CheckoutPane::buildPayPalPage()
     languageLayout->setContentsMargins(0, 0, 0, 0);
     languageLayout->addWidget(m_payPalLanguagePopUpButton);
     m_payPalLanguageCodeBox = new QWidget(languageRow);
+    m_payPalLanguageCodeBox->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     auto *codeLayout = new QHBoxLayout(m_payPalLanguageCodeBox);
     codeLayout->setContentsMargins(0, 0, 0, 0);
     auto *codeLabel = new QLabel(tr("C&ode:"), m_payPalLanguageCodeBox);

@@ -2,8 +2,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class DirectOrderSheet;
 class EditorContext;
 class QComboBox;
@@ -30,9 +28,6 @@ public:
 
     void showSmtpOptions();
     void showDirectOrderCustomization();
-
-    // Opens a web page in the author's browser; tests replace it.
-    static void setUrlOpener(std::function<void(const QString &)> opener);
 
 private:
     QWidget *buildPayPalPage();

@@ -69,7 +69,6 @@ SmtpSheet::SmtpSheet(EditorContext &context, QWidget *parent) : QDialog(parent),
     auto *note = new QLabel(tr("The password is stored in the page and written into the exported script as it is."),
                             this);
     note->setWordWrap(true);
-    note->setEnabled(false);
     layout->addWidget(note);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -78,8 +77,8 @@ SmtpSheet::SmtpSheet(EditorContext &context, QWidget *parent) : QDialog(parent),
     // What is still being typed reaches the settings when the sheet closes.
     connect(this, &QDialog::finished, this, [this] { m_context.settings().commitAll(); });
 
-    for (QWidget *field : {static_cast<QWidget *>(host), static_cast<QWidget *>(m_port)})
-        field->setMinimumWidth(260);
+    host->setMinimumWidth(260);
+    m_port->setMinimumWidth(100);
     setMinimumWidth(440);
     // Only text fields widen with the window; menus and numbers keep their size.
     for (QFormLayout *form : findChildren<QFormLayout *>())
