@@ -9,7 +9,9 @@
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxcurrency.h"
 #include "settings/tillboxglobalsettings.h"
+#include "util/styledtext.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -138,6 +140,7 @@ TEST_F(ShopSettingsTest, CheckoutTicksShowTheServicesThatAreOn)
     const auto ticked = [popUp](int item) {
         return static_cast<QStandardItemModel *>(popUp->model())->item(item)->checkState() == Qt::Checked;
     };
+    QAbstractItemModelTester tester(popUp->model());
     EXPECT_TRUE(ticked(0)) << "PayPal is on in a new shop";
     popUp->setFocus();
     QTest::keyClick(popUp, Qt::Key_End);
@@ -255,6 +258,17 @@ TEST_F(ShopSettingsTest, FaintColoursAreShownWithTheirRatioAndAPassingShade)
 
     pick(QStringLiteral("cartBackgroundColor"), 0xdddddd);
     EXPECT_FALSE(text->isHidden()) << "white text on light grey";
+
+    // The shop's own text colours, in the header and footer, on a white page.
+    auto *page = find<ColorWarningLabel>(QStringLiteral("pageTextContrastWarning"));
+    EXPECT_TRUE(page->isHidden());
+    StyledText header;
+    TextAttributes coral;
+    coral.color = hex(0xc9654b);
+    header.append(QStringLiteral("Sale"), coral);
+    settings().setPageHeader(header);
+    EXPECT_FALSE(page->isHidden());
+    EXPECT_TRUE(page->text().contains(QStringLiteral("3.85:1"))) << page->text().toStdString();
 }
 
 TEST_F(ShopSettingsTest, TheCurrencyMenuReformatsNumberFieldsAndUndoes)
