@@ -340,10 +340,16 @@ QWidget *ShopSettingsView::buildCartTab()
                                                   ? QString::asprintf(kFontSizeUnits[unit].format, value.toDouble())
                                                   : QString());
          },
-         [this]() -> std::optional<QVariant> {
+         [this, &settings, fontSizeField]() -> std::optional<QVariant> {
+             // An untouched field keeps the stored size, which it may show rounded.
+             const QString shown = m_cartFontSizeTextField->text();
              validateCartFontSizeTextField();
              if (m_cartFontSizeTextField->text().isEmpty())
                  return std::nullopt;
+             const QVariant stored = settings.record().value(fontSizeField);
+             if (m_cartFontSizeTextField->text() == shown &&
+                 shown == validatedCartFontSize(stored.toString(), m_cartFontSizeUnit->currentIndex()))
+                 return stored;
              return QVariant(m_cartFontSizeTextField->text().toFloat());
          }});
     connect(m_cartFontSizeTextField, &QLineEdit::editingFinished, this, [commitFontSize] { commitFontSize(); });
@@ -410,7 +416,13 @@ QWidget *ShopSettingsView::buildCartTab()
     const auto commitEffects = settings.bindWidget(
         effects, QStringLiteral("effectsDuration"),
         {[effects](const QVariant &value) { effects->setValue(value.toDouble()); },
-         [effects]() -> std::optional<QVariant> { return QVariant(float(effects->value())); }});
+         [effects, &settings]() -> std::optional<QVariant> {
+             // The box rounds to hundredths; an untouched box keeps the stored time.
+             const QVariant stored = settings.record().value(QStringLiteral("effectsDuration"));
+             if (qFuzzyCompare(effects->value(), effects->valueFromText(effects->textFromValue(stored.toDouble()))))
+                 return stored;
+             return QVariant(float(effects->value()));
+         }});
     connect(effects, &QDoubleSpinBox::editingFinished, this, [commitEffects] { commitEffects(); });
     behaviourForm->addRow(tr("&Effects take:"), effects);
     auto *expiry = spin(behaviour, 0, 8760, tr(" hours"));
