@@ -6,6 +6,7 @@
 #include "editor/shopsettingsview.h"
 #include "editor/smtpsheet.h"
 
+#include "exchange/shopclipboard.h"
 #include "plugin/tillboxplugin.h"
 #include "settings/tillboxcurrency.h"
 #include "settings/tillboxglobalsettings.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -314,6 +316,31 @@ TEST_F(ShopSettingsTest, ARefusedTierValueLeavesTheRecord)
     type(limit, QStringLiteral("12"));
     EXPECT_FLOAT_EQ(settings().additionalCostsLimit1(), 12.0f);
     EXPECT_EQ(limit->text(), QStringLiteral("12"));
+}
+
+TEST_F(ShopSettingsTest, PastedSettingsShowEverywhere)
+{
+    TillboxPlugin other;
+    other.globalSettings()->setEnableSisow(true);
+    other.globalSettings()->setCurrencyByTag(20);
+    other.globalSettings()->currency()->setTag(20);
+    other.globalSettings()->setCartTextColor(hex(0xffffff));
+    other.globalSettings()->setCartButtonColor(hex(0xe07a5f));
+    other.globalSettings()->setCartFontSizeUnitIndex(1);
+    other.globalSettings()->setCartFontSize(14);
+    const auto copied = ShopClipboard::copyGlobalSettings(other);
+    ASSERT_TRUE(ShopClipboard::pasteGlobalSettings(*plugin, copied.get()));
+
+    auto *popUp = find<QComboBox>(QStringLiteral("checkoutPopUpButton"));
+    EXPECT_EQ(static_cast<QStandardItemModel *>(popUp->model())->item(4)->checkState(), Qt::Checked);
+    EXPECT_EQ(find<QComboBox>(QStringLiteral("currencyPopUpButton"))->currentData().toInt(), 20);
+    EXPECT_TRUE(find<QLineEdit>(QStringLiteral("additionalCostsValue0"))->text().contains(QStringLiteral("\u20ac")));
+    EXPECT_FALSE(find<ColorWarningLabel>(QStringLiteral("cartButtonColorContrastWarning"))->isHidden());
+    EXPECT_EQ(find<QLineEdit>(QStringLiteral("cartFontSizeTextField"))->text(), QStringLiteral("14"));
+
+    // Edits reach the pasted record.
+    find<QCheckBox>(QStringLiteral("enablePayPalCheckBox"))->click();
+    EXPECT_EQ(plugin->globalSettings()->enablePayPal(), !other.globalSettings()->enablePayPal());
 }
 
 } // namespace
