@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 ShippingSection::ShippingSection(EditorContext &context, QWidget *parent) : QWidget(parent), m_context(context)
 {
     FieldBinder &settings = context.settings();
@@ -42,9 +44,7 @@ ShippingSection::ShippingSection(EditorContext &context, QWidget *parent) : QWid
     grid->addWidget(new QLabel(tr("<b>From</b>"), tiers), 0, 0);
     grid->addWidget(new QLabel(tr("<b>Up to</b>"), tiers), 0, 1);
     grid->addWidget(new QLabel(tr("<b>Cost</b>"), tiers), 0, 2);
-    QLineEdit *previous = nullptr;
     for (int tier = 0; tier < TillboxGlobalSettings::AdditionalCostTierCount; ++tier) {
-        // Each tier starts where the one before it ends; the first at zero.
         auto *from = new QLabel(tiers);
         from->setAccessibleName(tr("Start of tier %1").arg(tier + 1));
         auto *limit = new QLineEdit(tiers);
@@ -55,25 +55,30 @@ ShippingSection::ShippingSection(EditorContext &context, QWidget *parent) : QWid
         cost->setObjectName(QStringLiteral("additionalCostsValue%1").arg(tier));
         cost->setAccessibleName(tr("Cost of tier %1").arg(tier + 1));
         cost->setAlignment(Qt::AlignRight);
-        if (previous) {
-            connect(previous, &QLineEdit::textChanged, from, &QLabel::setText);
-            from->setText(previous->text());
-        } else {
-            const auto showZero = [this, from] {
-                from->setText(FieldBinder::formatter(m_context, FieldBinder::NumberRole::AdditionalCostRange)
-                                  .stringFromNumber(0));
-            };
-            connect(&context, &EditorContext::formatsChanged, from, showZero);
-            showZero();
-        }
         settings.bindNumber(limit, QStringLiteral("additionalCostsLimit%1").arg(tier),
                             FieldBinder::NumberRole::AdditionalCostRange);
         settings.bindNumber(cost, QStringLiteral("additionalCostsValue%1").arg(tier),
                             FieldBinder::NumberRole::AdditionalCostValue);
+        // A tier starts above the highest limit before it; one without a
+        // limit is not used.
+        const auto showStart = [this, from, tier](const QVariant &) {
+            const TillboxGlobalSettings &record = *m_context.plugin().globalSettings();
+            if (record.additionalCostsLimit(tier) <= 0) {
+                from->setText(tr("not used"));
+                return;
+            }
+            float start = 0;
+            for (int before = 0; before < tier; ++before)
+                start = std::max(start, record.additionalCostsLimit(before));
+            from->setText(
+                FieldBinder::formatter(m_context, FieldBinder::NumberRole::AdditionalCostRange).stringFromNumber(start));
+        };
+        for (int other = 0; other <= tier; ++other)
+            settings.bindWidget(from, QStringLiteral("additionalCostsLimit%1").arg(other),
+                                {showStart, []() -> std::optional<QVariant> { return std::nullopt; }});
         grid->addWidget(from, tier + 1, 0);
         grid->addWidget(limit, tier + 1, 1);
         grid->addWidget(cost, tier + 1, 2);
-        previous = limit;
     }
     grid->setColumnMinimumWidth(0, 120);
     grid->setColumnStretch(3, 1);
@@ -82,7 +87,7 @@ ShippingSection::ShippingSection(EditorContext &context, QWidget *parent) : QWid
     layout->addWidget(tiers);
 
     auto *note = new QLabel(tr("An order pays the cost of the first tier whose limit it reaches up to. A tier "
-                               "with a limit of zero is skipped; above the highest limit nothing is added."),
+                               "without a limit is not used; above the highest limit nothing is added."),
                             this);
     note->setWordWrap(true);
     layout->addWidget(note);
