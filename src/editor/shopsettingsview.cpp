@@ -569,6 +569,7 @@ QWidget *ShopSettingsView::buildListingTab()
     html->setAccessibleName(tr("Product layout HTML"));
     html->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     html->setLineWrapMode(QPlainTextEdit::NoWrap);
+    html->setTabStopDistance(html->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
     html->setTabChangesFocus(true);
     settings.bind(html, QStringLiteral("customLayout"));
     customLayout->addWidget(html, 1);
