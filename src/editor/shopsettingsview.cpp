@@ -105,6 +105,16 @@ QWidget *pair(QWidget *parent, QWidget *first, QWidget *second)
     return row;
 }
 
+// Texts panes that keep their own table read the texts again on reload().
+template <class Pane>
+void reloadTextsPane(Pane *pane)
+{
+    if constexpr (requires { pane->reload(); })
+        pane->reload();
+    else
+        pane->update();
+}
+
 QWidget *scrolling(QWidget *page)
 {
     auto *area = new QScrollArea;
@@ -599,6 +609,10 @@ QWidget *ShopSettingsView::buildTextsTab()
     layout->addWidget(intro);
     m_textsPane = new ShopTextsPane(m_context, tab);
     layout->addWidget(m_textsPane, 1);
+    // The pane reads the texts again whenever they change as a whole (reset,
+    // paste, undo).
+    m_context.settings().bindWidget(m_textsPane, QStringLiteral("localizableStrings"),
+                                    showOnly([this](const QVariant &) { reloadTextsPane(m_textsPane); }));
     auto *buttons = new QHBoxLayout;
     auto *useDefault = new QPushButton(tr("Use &Default Texts"), tab);
     useDefault->setObjectName(QStringLiteral("useDefaultTextsButton"));
@@ -618,10 +632,7 @@ QWidget *ShopSettingsView::buildTextsTab()
 
 void ShopSettingsView::reloadShopperTexts()
 {
-    // The texts pane shows the settings' texts through the settings binding;
-    // a reset replaced them under its feet.
     m_context.settings().showField(QStringLiteral("localizableStrings"));
-    m_textsPane->update();
 }
 
 // --- Pictures and export --------------------------------------------------------------
