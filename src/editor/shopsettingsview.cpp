@@ -6,6 +6,7 @@
 #include "editor/editorcontext.h"
 #include "editor/fieldbinder.h"
 #include "editor/recordedchangecommand.h"
+#include "editor/setfieldcommand.h"
 #include "editor/shoptextspane.h"
 
 #include "host/bundle.h"
@@ -34,6 +35,7 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace {
@@ -363,9 +365,20 @@ QWidget *ShopSettingsView::buildCartTab()
              return QVariant(m_cartFontSizeTextField->text().toFloat());
          }});
     connect(m_cartFontSizeTextField, &QLineEdit::editingFinished, this, [commitFontSize] { commitFontSize(); });
-    settings.bind(m_cartFontSizeUnit, QStringLiteral("cartFontSizeUnitIndex"));
-    // A size in the old unit means little in the new one: bring it in range.
-    connect(m_cartFontSizeUnit, &QComboBox::activated, this, [commitFontSize] { commitFontSize(); });
+    // A size in the old unit means little in the new one: the new unit and
+    // the size brought into its range are one step.
+    const QString unitField = QStringLiteral("cartFontSizeUnitIndex");
+    settings.bindWidget(m_cartFontSizeUnit, unitField,
+                        showOnly([this](const QVariant &unit) { m_cartFontSizeUnit->setCurrentIndex(unit.toInt()); }));
+    connect(m_cartFontSizeUnit, &QComboBox::activated, this, [this, &settings, unitField, commitFontSize](int unit) {
+        const QVariant stored = settings.record().value(unitField);
+        if (stored.toInt() == unit)
+            return;
+        m_context.undoStack()->beginMacro(tr("Change Font Size Unit"));
+        m_context.push(new SetFieldCommand(m_context, &settings, settings.record(), unitField, stored, unit));
+        commitFontSize();
+        m_context.undoStack()->endMacro();
+    });
     // The size is written in its unit's form, so a new unit shows it anew.
     settings.bindWidget(m_cartFontSizeTextField, QStringLiteral("cartFontSizeUnitIndex"),
                         showOnly([&settings, fontSizeField](const QVariant &) { settings.showField(fontSizeField); }));

@@ -117,6 +117,10 @@ TEST_F(ShopSettingsTest, CartFontSizeIsClampedToItsUnit)
     EXPECT_EQ(settings().cartFontSizeUnitIndex(), 1);
     EXPECT_EQ(field->text(), QStringLiteral("8"));
     EXPECT_FLOAT_EQ(settings().cartFontSize(), 8.0f);
+    stack.undo();
+    EXPECT_EQ(settings().cartFontSizeUnitIndex(), 0);
+    EXPECT_FLOAT_EQ(settings().cartFontSize(), 1.5f);
+    EXPECT_EQ(field->text(), QStringLiteral("1.50"));
 }
 
 TEST_F(ShopSettingsTest, TheSslBoxOverwritesTheTypedPort)
