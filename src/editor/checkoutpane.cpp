@@ -93,7 +93,11 @@ CheckoutPane::CheckoutPane(EditorContext &context, QWidget *parent) : QWidget(pa
     m_checkoutPopUpButton->setModel(model);
     bar->addWidget(label);
     bar->addWidget(m_checkoutPopUpButton);
-    bar->addStretch();
+    m_offered = new QLabel(this);
+    m_offered->setObjectName(QStringLiteral("offeredServicesLabel"));
+    m_offered->setWordWrap(true);
+    bar->addSpacing(12);
+    bar->addWidget(m_offered, 1);
     layout->addLayout(bar);
 
     // The page switcher sits in a frame, without tabs: the pop-up switches it.
@@ -114,9 +118,10 @@ CheckoutPane::CheckoutPane(EditorContext &context, QWidget *parent) : QWidget(pa
     FieldBinder &settings = context.settings();
     for (int index = 0; index < int(std::size(kServices)); ++index) {
         settings.bindWidget(m_checkoutPopUpButton, QLatin1String(kServices[index].enableField),
-                            {[model, index](const QVariant &on) {
+                            {[this, model, index](const QVariant &on) {
                                  model->item(index)->setData(on.toBool() ? Qt::Checked : Qt::Unchecked,
                                                              Qt::CheckStateRole);
+                                 showOffered();
                              },
                              []() -> std::optional<QVariant> { return std::nullopt; }});
     }
@@ -143,6 +148,20 @@ void CheckoutPane::handleCheckoutChange()
     }
     const bool custom = m_payPalLanguagePopUpButton->currentData().toInt() == CurrencyTables::CustomTag;
     m_payPalLanguageCodeBox->setEnabled(custom);
+    showOffered();
+}
+
+void CheckoutPane::showOffered()
+{
+    // The closed pop-up hides its ticks: say in words what shoppers get.
+    auto *model = static_cast<QStandardItemModel *>(m_checkoutPopUpButton->model());
+    QStringList offered;
+    for (int index = 0; index < model->rowCount(); ++index) {
+        if (model->item(index)->checkState() == Qt::Checked)
+            offered << model->item(index)->text();
+    }
+    m_offered->setText(offered.isEmpty() ? tr("No service is on: shoppers cannot check out.")
+                                         : tr("Shoppers can use: %1").arg(offered.join(QStringLiteral(", "))));
 }
 
 void CheckoutPane::handleCheckoutPopUpClick(int index)

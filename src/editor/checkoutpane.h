@@ -5,6 +5,7 @@
 class DirectOrderSheet;
 class EditorContext;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QStackedWidget;
 class SmtpSheet;
@@ -38,10 +39,12 @@ private:
     QWidget *page(const QString &enableField, const QString &enableText, QWidget *content);
     QWidget *linkButton(const QString &text, const QString &url);
     void choosePayPalLanguage(int tag);
+    void showOffered();
 
     EditorContext &m_context;
     QComboBox *m_checkoutPopUpButton;
     QStackedWidget *m_checkoutTabView;
+    QLabel *m_offered = nullptr;
     QComboBox *m_payPalLanguagePopUpButton = nullptr;
     QWidget *m_payPalLanguageCodeBox = nullptr;
     SmtpSheet *m_smtpSheet = nullptr;

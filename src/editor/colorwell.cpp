@@ -9,7 +9,7 @@ namespace {
 ColorWell::Chooser &chooser()
 {
     static ColorWell::Chooser chooser = [](const QColor &current, QWidget *parent, const QString &title) {
-        const QColor picked = QColorDialog::getColor(current, parent, title, QColorDialog::ShowAlphaChannel);
+        const QColor picked = QColorDialog::getColor(current, parent, title);
         return picked.isValid() ? std::optional<QColor>(picked) : std::nullopt;
     };
     return chooser;

@@ -6,9 +6,11 @@
 #include <functional>
 
 class CheckoutPane;
+class Color;
 class ColorWell;
 class EditorContext;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QTabWidget;
 class ShopTextsPane;
@@ -48,7 +50,7 @@ private:
     QWidget *buildPicturesTab();
     QWidget *buildColors(QWidget *parent);
     void chooseCurrency(int tag);
-    void useSuggestedShade(const QString &field, const class Color &shade);
+    void useSuggestedShade(const QString &field, const Color &shade);
     void updateCurrencyControls();
 
     EditorContext &m_context;
@@ -56,7 +58,7 @@ private:
     CheckoutPane *m_checkoutPane = nullptr;
     QComboBox *m_currencyPopUpButton = nullptr;
     QWidget *m_customCurrencyBox = nullptr;
-    class QLabel *m_priceExample = nullptr;
+    QLabel *m_priceExample = nullptr;
     QLineEdit *m_cartFontSizeTextField = nullptr;
     QComboBox *m_cartFontSizeUnit = nullptr;
     ShopTextsPane *m_textsPane = nullptr;

@@ -15,6 +15,7 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -156,6 +157,7 @@ TEST_F(ShopSettingsTest, CheckoutTicksShowTheServicesThatAreOn)
     find<QCheckBox>(QStringLiteral("enableSisowCheckBox"))->click();
     EXPECT_TRUE(settings().enableSisow());
     EXPECT_TRUE(ticked(4));
+    EXPECT_EQ(find<QLabel>(QStringLiteral("offeredServicesLabel"))->text(), QStringLiteral("Shoppers can use: PayPal, Sisow"));
     settings().setEnablePayPal(false);
     EXPECT_FALSE(ticked(0)) << "the ticks follow the settings, whoever changes them";
     stack.undo();
