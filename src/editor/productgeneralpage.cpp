@@ -95,7 +95,9 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
     });
     sizeRow->addWidget(width);
     sizeRow->addWidget(height, 1);
-    thumbnailForm->addRow(tr("&Width:"), sizeRow);
+    auto *widthLabel = new QLabel(tr("&Width:"), thumbnail);
+    widthLabel->setBuddy(width);
+    thumbnailForm->addRow(widthLabel, sizeRow);
     auto *shadow = new QCheckBox(tr("&Drop shadow"), thumbnail);
     shadow->setObjectName(QStringLiteral("hasDropShadowCheckBox"));
     product.bind(shadow, QStringLiteral("hasDropShadow"));
@@ -105,7 +107,7 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
     auto *pictureBox = new QGroupBox(tr("Picture"), this);
     auto *pictureLayout = new QVBoxLayout(pictureBox);
     m_imageView = new TBXImageView(m_context, pictureBox);
-    pictureLayout->addWidget(m_imageView, 1);
+    pictureLayout->addWidget(m_imageView);
     auto *caption = new QLabel(pictureBox);
     caption->setObjectName(QStringLiteral("imageCaption"));
     caption->setAlignment(Qt::AlignHCenter);
@@ -159,8 +161,11 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
     left->addWidget(thumbnail);
     left->addStretch();
     auto *layout = new QHBoxLayout(this);
+    auto *right = new QVBoxLayout;
+    right->addWidget(pictureBox);
+    right->addStretch();
     layout->addLayout(left, 3);
-    layout->addWidget(pictureBox, 2);
+    layout->addLayout(right, 2);
 
     setTabOrder(name, sku);
     setTabOrder(sku, status);

@@ -158,7 +158,9 @@ ProductPricingPage::ProductPricingPage(EditorContext &context, QWidget *parent) 
     valueRow->addWidget(value);
     valueRow->addWidget(type);
     valueRow->addStretch();
-    couponGrid->addRow(tr("&Value:"), valueRow);
+    auto *valueLabel = new QLabel(tr("&Value:"), couponFields);
+    valueLabel->setBuddy(value);
+    couponGrid->addRow(valueLabel, valueRow);
 
     const auto dateTime = [&product, couponFields](const char *objectName, const QString &field,
                                                    const QString &accessibleName) {
@@ -179,7 +181,9 @@ ProductPricingPage::ProductPricingPage(EditorContext &context, QWidget *parent) 
     datesRow->addWidget(until);
     datesRow->addWidget(end);
     datesRow->addStretch();
-    couponGrid->addRow(tr("Valid &from:"), datesRow);
+    auto *fromLabel = new QLabel(tr("Valid &from:"), couponFields);
+    fromLabel->setBuddy(start);
+    couponGrid->addRow(fromLabel, datesRow);
     couponLayout->addWidget(couponFields);
 
     auto *layout = new QGridLayout(this);

@@ -82,6 +82,7 @@ TBXImageView::TBXImageView(EditorContext &context, QWidget *parent)
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(160, 160);
+    setMaximumHeight(320);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     m_context.product().bindWidget(this, QStringLiteral("image"),
                                    {[this](const QVariant &) { showProduct(); },

@@ -38,7 +38,7 @@ public:
     // Why the last picture was refused; empty after a picture was taken.
     const QString &message() const { return m_message; }
 
-    QSize sizeHint() const override { return {220, 220}; }
+    QSize sizeHint() const override { return {240, 240}; }
 
 Q_SIGNALS:
     void messageChanged(const QString &message);
