@@ -253,6 +253,10 @@ RWStyledTextView::RWStyledTextView(QWidget *parent) : QWidget(parent)
     m_textView = new QTextEdit(this);
     m_textView->setObjectName(QStringLiteral("styledTextView"));
     m_textView->setTabChangesFocus(true);
+    // Text without a font of its own is written at the exporter's default size.
+    QFont plain = m_textView->font();
+    plain.setPointSizeF(kDefaultPointSize);
+    m_textView->setFont(plain);
     m_textView->installEventFilter(this);
     layout->addWidget(m_textView, 1);
     setFocusProxy(m_textView);

@@ -106,7 +106,7 @@ bool TBXImageView::takeFile(const QString &path)
         return refuse(tr("\u201c%1\u201d could not be read: %2").arg(fileName, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (!decodes(bytes))
-        return refuse(tr("\u201c%1\u201d is not a picture Tillbox can read. Use a PNG, JPEG, GIF or WebP file.")
+        return refuse(tr("\u201c%1\u201d is not a picture Tillbox can read. Use a PNG, JPEG or GIF file.")
                           .arg(fileName));
     return store(bytes, fileName, QString());
 }
