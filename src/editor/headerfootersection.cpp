@@ -40,6 +40,7 @@ QWidget *HeaderFooterSection::buildPart(const QString &title, const QString &nam
                                                                   : tr("Write the footer in HT&ML"),
                                   part);
     useHtml->setObjectName(QStringLiteral("useHtmlPage%1CheckBox").arg(name));
+    useHtml->setAccessibleName(useHtml->text().remove(QLatin1Char('&')));
     settings.bind(useHtml, QStringLiteral("useHtmlPage%1").arg(name));
     layout->addWidget(useHtml);
 

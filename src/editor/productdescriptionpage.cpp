@@ -27,6 +27,7 @@ ProductDescriptionPage::ProductDescriptionPage(EditorContext &context, QWidget *
 
     auto *useHtml = new QCheckBox(tr("Write the description in &HTML"), this);
     useHtml->setObjectName(QStringLiteral("useHtmlDescriptionCheckBox"));
+    useHtml->setAccessibleName(tr("Write the description in HTML"));
     product.bind(useHtml, QStringLiteral("useHtmlDescription"));
     layout->addWidget(useHtml);
 

@@ -42,6 +42,7 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
 
     auto *name = new QLineEdit(details);
     name->setObjectName(QStringLiteral("productNameTextField"));
+    name->setAccessibleName(tr("Product name"));
     product.bind(name, QStringLiteral("name"));
     form->addRow(tr("&Name:"), name);
 
@@ -49,6 +50,7 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
     sku->setObjectName(QStringLiteral("productSKUTextField"));
     sku->setPlaceholderText(tr("Stock-keeping unit, e.g. TS-RED-M"));
     sku->setToolTip(tr("Coupons and the catalogue export find the product by its SKU."));
+    sku->setAccessibleName(tr("SKU"));
     product.bind(sku, QStringLiteral("SKU"));
     form->addRow(tr("&SKU:"), sku);
 
@@ -57,6 +59,7 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
     status->addItem(tr("Available"), TillboxProduct::StatusAvailable);
     status->addItem(tr("Out of stock (listed, cannot be ordered)"), TillboxProduct::StatusOutOfStock);
     status->addItem(tr("Hidden (not listed)"), TillboxProduct::StatusHidden);
+    status->setAccessibleName(tr("Status"));
     product.bind(status, QStringLiteral("status"));
     form->addRow(tr("S&tatus:"), status);
 
@@ -68,6 +71,7 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
              [id](const QVariant &value) { id->setText(value.isValid() ? QString::number(value.toInt()) : QString()); });
     auto *newID = new QPushButton(tr("New ID"), details);
     newID->setObjectName(QStringLiteral("resetProductIDButton"));
+    newID->setAccessibleName(tr("New product ID"));
     newID->setToolTip(tr("Gives the product an ID no other product uses; its picture files are renamed after it."));
     showOnly(product, newID, QStringLiteral("productID"), [](const QVariant &) {});
     connect(newID, &QPushButton::clicked, this, [this] { resetProductID(); });
@@ -87,6 +91,7 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
     width->setRange(TBXMinIconSize, TBXMaxIconSize);
     width->setSuffix(tr(" px"));
     width->setAccessibleName(tr("Thumbnail width"));
+    width->findChild<QLineEdit *>()->setAccessibleName(width->accessibleName());
     product.bind(width, QStringLiteral("iconWidth"));
     auto *height = new QLabel(thumbnail);
     height->setObjectName(QStringLiteral("iconHeightLabel"));
@@ -100,6 +105,7 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
     thumbnailForm->addRow(widthLabel, sizeRow);
     auto *shadow = new QCheckBox(tr("&Drop shadow"), thumbnail);
     shadow->setObjectName(QStringLiteral("hasDropShadowCheckBox"));
+    shadow->setAccessibleName(tr("Drop shadow"));
     product.bind(shadow, QStringLiteral("hasDropShadow"));
     thumbnailForm->addRow(QString(), shadow);
 
@@ -141,12 +147,15 @@ ProductGeneralPage::ProductGeneralPage(EditorContext &context, QWidget *parent) 
     auto *buttons = new QHBoxLayout;
     auto *choose = new QPushButton(tr("C&hoose\u2026"), pictureBox);
     choose->setObjectName(QStringLiteral("chooseImageButton"));
+    choose->setAccessibleName(tr("Choose a picture file"));
     connect(choose, &QPushButton::clicked, m_imageView, &TBXImageView::choosePicture);
     auto *paste = new QPushButton(tr("&Paste"), pictureBox);
     paste->setObjectName(QStringLiteral("pasteImageButton"));
+    paste->setAccessibleName(tr("Paste a picture"));
     connect(paste, &QPushButton::clicked, m_imageView, &TBXImageView::paste);
     auto *remove = new QPushButton(tr("&Remove"), pictureBox);
     remove->setObjectName(QStringLiteral("removeImageButton"));
+    remove->setAccessibleName(tr("Remove the picture"));
     remove->setToolTip(tr("Restores the default picture"));
     connect(remove, &QPushButton::clicked, m_imageView, &TBXImageView::removePicture);
     for (QPushButton *button : {choose, paste, remove}) {

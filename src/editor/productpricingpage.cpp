@@ -55,6 +55,7 @@ ProductPricingPage::ProductPricingPage(EditorContext &context, QWidget *parent) 
     const auto check = [&product](QWidget *parent, const char *objectName, const QString &title, const QString &field) {
         auto *box = new QCheckBox(title, parent);
         box->setObjectName(QLatin1String(objectName));
+        box->setAccessibleName(QString(title).remove(QLatin1Char('&')).remove(QLatin1Char(':')));
         product.bind(box, field);
         return box;
     };
@@ -83,6 +84,7 @@ ProductPricingPage::ProductPricingPage(EditorContext &context, QWidget *parent) 
     limit->setRange(0, 999999);
     limit->setSpecialValueText(tr("No limit"));
     limit->setAccessibleName(tr("Purchase limit"));
+    limit->findChild<QLineEdit *>()->setAccessibleName(limit->accessibleName());
     limit->setToolTip(tr("The most a shopper can put into the cart at once; 0 for no limit."));
     limit->setMinimumWidth(130);
     product.bind(limit, QStringLiteral("purchaseLimit"));
@@ -135,11 +137,13 @@ ProductPricingPage::ProductPricingPage(EditorContext &context, QWidget *parent) 
     auto *code = new QLineEdit(couponFields);
     code->setObjectName(QStringLiteral("couponCodeTextField"));
     code->setPlaceholderText(tr("What the shopper types, e.g. SUMMER10"));
+    code->setAccessibleName(tr("Coupon code"));
     product.bind(code, QStringLiteral("couponCode"));
     couponGrid->addRow(tr("Co&de:"), code);
     auto *description = new QLineEdit(couponFields);
     description->setObjectName(QStringLiteral("couponDescriptionTextField"));
     description->setPlaceholderText(tr("Shown in the cart when the coupon is used"));
+    description->setAccessibleName(tr("Coupon description"));
     product.bind(description, QStringLiteral("couponDescription"));
     couponGrid->addRow(tr("Desc&ription:"), description);
 
@@ -169,6 +173,7 @@ ProductPricingPage::ProductPricingPage(EditorContext &context, QWidget *parent) 
         edit->setCalendarPopup(true);
         edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm"));
         edit->setAccessibleName(accessibleName);
+        edit->findChild<QLineEdit *>()->setAccessibleName(accessibleName);
         product.bind(edit, field);
         return edit;
     };

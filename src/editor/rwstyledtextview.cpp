@@ -336,6 +336,7 @@ QWidget *RWStyledTextView::buildFormatBar()
     m_size->setInsertPolicy(QComboBox::NoInsert);
     m_size->setToolTip(tr("Font size in points"));
     m_size->setAccessibleName(tr("Font size"));
+    m_size->lineEdit()->setAccessibleName(tr("Font size"));
     for (int size : {9, 10, 11, 12, 13, 14, 16, 18, 20, 24, 28, 32, 36, 48})
         m_size->addItem(QString::number(size));
     m_size->setMinimumContentsLength(3);
