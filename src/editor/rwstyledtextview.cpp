@@ -8,11 +8,13 @@
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QInputDialog>
+#include <QMimeData>
 #include <QPainter>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -229,6 +231,29 @@ QIcon colorIcon(const QColor &color, const QColor &ink)
     return QIcon(pixmap);
 }
 
+// Pasted rich text keeps only what styled text holds (no pictures, tables or
+// backgrounds), so the view never shows what the page will not.
+class StyledTextEdit : public QTextEdit
+{
+public:
+    using QTextEdit::QTextEdit;
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        if (!source->hasHtml()) {
+            QTextEdit::insertFromMimeData(source);
+            return;
+        }
+        QTextDocument pasted;
+        pasted.setHtml(source->html());
+        QTextDocument kept;
+        RWStyledTextView::fillDocument(kept, RWStyledTextView::styledText(pasted));
+        textCursor().insertFragment(QTextDocumentFragment(&kept));
+        ensureCursorVisible();
+    }
+};
+
 } // namespace
 
 RWStyledTextView::RWStyledTextView(QWidget *parent) : QWidget(parent)
@@ -250,7 +275,7 @@ RWStyledTextView::RWStyledTextView(QWidget *parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     layout->addWidget(buildFormatBar());
-    m_textView = new QTextEdit(this);
+    m_textView = new StyledTextEdit(this);
     m_textView->setObjectName(QStringLiteral("styledTextView"));
     m_textView->setTabChangesFocus(true);
     // Text without a font of its own is written at the exporter's default size.

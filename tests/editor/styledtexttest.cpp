@@ -2,6 +2,9 @@
 
 #include "host/rmhtml.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -89,6 +92,18 @@ TEST(RWStyledTextViewTest, TheFormatBarWritesWhatThePageShows)
               QStringLiteral("<p style=\"text-align:center\">Hello <a href=\"https://shop.example/\"><strong>"
                              "<span style=\"color:#ff0000\">world</span></strong></a></p>"));
     EXPECT_EQ(finished, 4) << "each format applied ends an edit: one undoable step each";
+}
+
+// Pasted rich text brings only what the page can show.
+TEST(RWStyledTextViewTest, PastedRichTextKeepsOnlyStyledText)
+{
+    RWStyledTextView view;
+    auto *data = new QMimeData;
+    data->setHtml(QStringLiteral("<p>A<img src=\"x.png\"><b>B</b></p><table><tr><td>C</td></tr></table>"));
+    QApplication::clipboard()->setMimeData(data);
+    view.textView()->paste();
+    EXPECT_FALSE(view.textView()->toPlainText().contains(QChar::ObjectReplacementCharacter));
+    EXPECT_EQ(RMHTML::htmlFragment(view.attributedString()), QStringLiteral("<p>A<strong>B</strong></p>\n<p>C</p>"));
 }
 
 } // namespace
