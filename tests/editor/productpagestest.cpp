@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -181,6 +182,13 @@ TEST_F(ProductPagesTest, AFieldEditIsUndoneAndRedone)
     EXPECT_EQ(widget<QLineEdit>(QStringLiteral("productNameTextField"))->text(), before);
     stack.redo();
     EXPECT_EQ(widget<QLineEdit>(QStringLiteral("productNameTextField"))->text(), QStringLiteral("Cap"));
+
+    // A new product ID is a step of its own too.
+    const int32_t id = product->productID();
+    widget<QPushButton>(QStringLiteral("resetProductIDButton"))->click();
+    EXPECT_NE(product->productID(), id);
+    stack.undo();
+    EXPECT_EQ(product->productID(), id);
 }
 
 TEST_F(ProductPagesTest, ACouponWithoutSKUShowsTheWarning)
