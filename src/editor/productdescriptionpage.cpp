@@ -60,17 +60,19 @@ ProductDescriptionPage::ProductDescriptionPage(EditorContext &context, QWidget *
 
 void ProductDescriptionPage::showDescription(const StyledText &text)
 {
-    // The broadcast of every keystroke brings the typed text back.
-    if (m_view->attributedString() == text)
-        return;
+    const bool shown = m_view->attributedString() == text;
     if (m_editedRecord && !(*m_editedRecord == m_context.product().record())) {
         // Another product is shown while an edit of the last one is open:
         // show it first, so the broadcast of the step does not copy the old
         // product's text into it.
-        m_view->setAttributedString(text);
+        if (!shown)
+            m_view->setAttributedString(text);
         finishEdit();
         return;
     }
+    // The broadcast of every keystroke brings the typed text back.
+    if (shown)
+        return;
     // The edited product's description changed underneath (undo, a paste):
     // that change stands.
     m_editedRecord.reset();
@@ -91,6 +93,8 @@ void ProductDescriptionPage::edited()
     const BoundRecord record = m_context.product().record();
     if (record.isNull())
         return;
+    if (m_editedRecord && !(*m_editedRecord == record))
+        finishEdit();
     if (!m_editedRecord) {
         m_editedRecord = record;
         m_before = record.value(kField);
