@@ -14,8 +14,7 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const path = require('node:path');
 
-const REPO = path.resolve(__dirname, '..', '..');
-const RESOURCES = path.join(REPO, 'resources');
+const RESOURCES = path.resolve(__dirname, '..', '..', 'resources');
 const BLANK_PAGE = '<!DOCTYPE html><title>blank</title>';
 
 /*
@@ -69,11 +68,8 @@ function servedSite(shop, options) {
   const requests = [];
   const pageURL = `${shop.origin}/${shop.page}`;
   return {
-    kind: 'export',
-    shop,
     origin: shop.origin,
     page: `/${shop.page}`,
-    filesFolder: shop.filesFolder,
     requests,
     async attach(page) {
       page.on('request', (request) => {
@@ -101,8 +97,7 @@ function servedSite(shop, options) {
 }
 
 /*
- * The site a test opens: { kind ("export"), shop, origin, page (URL path of
- * the shop page), filesFolder, requests (method and path of each request the
+ * The site a test opens: { origin, page (URL path of the shop page), requests (method and path of each request the
  * site received), attach(page) (to call before the page loads), close() }.
  * options.settings maps configuration names of the page's Tillbox.configure
  * call to new values, options.transform(html) makes any other change of the
@@ -118,4 +113,4 @@ async function openSite(options = {}) {
   return servedSite(shop, options);
 }
 
-module.exports = { openSite, servedShops, manifest, sisowSignature, applySettings, RESOURCES, REPO };
+module.exports = { openSite, servedShops, manifest, sisowSignature, RESOURCES };

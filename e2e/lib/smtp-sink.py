@@ -5,7 +5,8 @@ it is given as one JSON file in a folder, for the browser tests to read.
     smtp-sink.py --folder DIR --ready FILE [--port N]
 
 Each message becomes DIR/<time>-<n>.json holding {"mailFrom": ..., "rcptTos":
-[...], "data": the message as sent}. A file appears only complete (written
+[...], "headers": [[name, decoded value], ...], "body": the decoded text
+with "\n" line ends}. A file appears only complete (written
 under another name, then renamed), before the sender hears "250", so once
 the sender's request is answered its message is there. It takes any
 recipient, so a test can see where mail would have gone. The port (N, or a
@@ -14,6 +15,8 @@ free one when N is 0) is written into FILE once the server listens.
 
 import argparse
 import asyncio
+import email
+import email.policy
 import itertools
 import json
 import os
@@ -30,10 +33,11 @@ class FolderStore:
         self.counter = itertools.count(1)
 
     async def handle_DATA(self, server, session, envelope):
-        content = envelope.original_content or envelope.content
-        if isinstance(content, bytes):
-            content = content.decode("utf-8", "replace")
-        message = {"mailFrom": envelope.mail_from, "rcptTos": list(envelope.rcpt_tos), "data": content}
+        parsed = email.message_from_bytes(envelope.original_content or envelope.content, policy=email.policy.default)
+        text = parsed.get_body(("plain",))
+        message = {"mailFrom": envelope.mail_from, "rcptTos": list(envelope.rcpt_tos),
+                   "headers": [[name, str(value)] for name, value in parsed.items()],
+                   "body": text.get_content().replace("\r\n", "\n") if text else ""}
         name = "%d-%04d.json" % (time.time_ns(), next(self.counter))
         write_atomically(os.path.join(self.folder, name), json.dumps(message))
         return "250 Message accepted"

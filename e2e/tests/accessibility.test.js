@@ -1,12 +1,18 @@
 'use strict';
 // Accessibility: axe-core in every state of the cart at desktop and phone
 // widths, in the default colours and in the demo shop's, and the keyboard
-// rules that axe cannot see (where focus goes, what covers it).
+// rules that axe cannot see (where focus goes, what covers it). In the default
+// colours each state is also pictured for a look by eye (in
+// TILLBOX_E2E_SCREENSHOTS, else e2e/screenshots/, not kept in git) and must
+// not spill sideways.
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const { useBrowser, addToCart, openCart } = require('./harness');
+const fs = require('node:fs');
+const path = require('node:path');
+const { useBrowser, addToCart, openCart, settle } = require('./harness');
 
 const shops = useBrowser(test);
+const OUT = process.env.TILLBOX_E2E_SCREENSHOTS || path.join(__dirname, '..', 'screenshots');
 const AXE = require.resolve('axe-core');
 const TAGS = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'];
 
@@ -24,8 +30,13 @@ async function violations(page) {
 
 // Each state, reached from the one before it.
 const STATES = [
-  ['cart closed', async () => {}],
-  ['one product in the open cart', async (page) => { await addToCart(page, 104); await openCart(page); }],
+  ['listing', async () => {}],
+  ['cart', async (page) => {
+    await addToCart(page, 101, { options: { Size: 'L', Print: 'Hello world' }, quantity: 2 });
+    await addToCart(page, 102, { options: { Message: 'For Ann, with love' } });
+    await addToCart(page, 104, { quantity: 3 });
+    await openCart(page);
+  }],
   ['disclaimer', async (page) => { await page.locator('#tillbox-panel .tbPrimary').click(); }],
   ['payment choice', async (page) => {
     await page.locator('.tbAgree').check();
@@ -36,7 +47,16 @@ const STATES = [
     await page.locator('.tbViewPayment .tbPrimary').click();
   }],
   ['order form with errors', async (page) => { await page.locator('.tbViewOrder [type=submit]').click(); }],
+  ['zoom', async (page) => {
+    await page.keyboard.press('Escape');
+    await page.locator('#tbItem102 .tbPicture').click();
+    await page.waitForFunction(() => document.querySelector('.remoozPicture').naturalWidth > 0);
+  }],
 ];
+
+// How far the page and the open panel scroll sideways.
+const spill = (page) => page.evaluate(() => [document.documentElement.scrollWidth - window.innerWidth,
+  document.querySelector('#tillbox-panel').scrollWidth - document.querySelector('#tillbox-panel').clientWidth]);
 
 for (const [colours, settings] of [['default colours', {}], ['demo colours', DEMO_COLOURS]]) {
   for (const width of [1280, 375]) {
@@ -44,9 +64,14 @@ for (const [colours, settings] of [['default colours', {}], ['demo colours', DEM
       const { page, errors } = await shops.open({ viewport: { width, height: width > 600 ? 800 : 740 },
         settings: { ...settings, enableDisclaimer: 'true' } });
       const found = [];
+      fs.mkdirSync(OUT, { recursive: true });
       for (const [state, reach] of STATES) {
         await reach(page);
         for (const line of await violations(page)) found.push(`${state}: ${line}`);
+        if (colours !== 'default colours') continue;
+        await settle(page);
+        assert.deepEqual((await spill(page)).map((n) => Math.max(0, n)), [0, 0], `${state} spills sideways`);
+        await page.screenshot({ path: path.join(OUT, `${state.replaceAll(' ', '-')}-${width}.png`), fullPage: state === 'listing' });
       }
       assert.deepEqual(found, []);
       assert.deepEqual(errors, []);

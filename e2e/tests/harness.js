@@ -83,9 +83,16 @@ async function openCart(page) {
 const summary = (page) => page.$$eval('.tbSummaryRow', (rows) =>
   rows.map((row) => [row.querySelector('dt').textContent, row.querySelector('dd').textContent]));
 
+// Waits for every picture (lazy ones too) and the fonts, for positions and pictures.
+async function settle(page) {
+  await page.evaluate(() => document.querySelectorAll('img[loading=lazy]').forEach((img) => { img.loading = 'eager'; }));
+  await page.waitForFunction(() => Array.from(document.images).every((img) => img.complete));
+  await page.evaluate(() => document.fonts.ready);
+}
+
 // The fields of an intercepted form post, in order.
 function postedFields(body) {
   return [...new URLSearchParams(body)];
 }
 
-module.exports = { useBrowser, addToCart, totals, openCart, summary, postedFields };
+module.exports = { useBrowser, addToCart, totals, openCart, summary, settle, postedFields };

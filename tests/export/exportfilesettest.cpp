@@ -12,11 +12,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
 using namespace exporttest;
+using testsupport::readFile;
 
 namespace {
 
@@ -60,15 +62,12 @@ const QStringList &sharedFiles()
 {
     static const QStringList files = {
         "tillbox/mootools.tillbox.js", "tillbox/class.phpmailer.php", "tillbox/class.smtp.php",
-        "tillbox/couponChecker.php",   "tillbox/json.php",            "tillbox/cartTotals.php",
-        "tillbox/backgroundBottom.png",
-        "tillbox/backgroundTop.png",   "tillbox/tillbox.css",         "mootools/mootools.core.js",
-        "mootools/mootools.more.js",   "remooz/mootools.remooz.js",   "remooz/remo_bg_e.png",
-        "remooz/remo_bg_n.png",        "remooz/remo_bg_ne.png",       "remooz/remo_bg_nw.png",
-        "remooz/remo_bg_s.png",        "remooz/remo_bg_se.png",       "remooz/remo_bg_sw.png",
-        "remooz/remo_bg_w.png",        "remooz/closebox.gif",         "remooz/closebox.png",
-        "remooz/spinner.gif",          "remooz/remooz.css",
-    };
+        "tillbox/couponChecker.php", "tillbox/json.php", "tillbox/cartTotals.php", "tillbox/backgroundBottom.png",
+        "tillbox/backgroundTop.png", "tillbox/tillbox.css", "mootools/mootools.core.js", "mootools/mootools.more.js",
+        "remooz/mootools.remooz.js", "remooz/remo_bg_e.png", "remooz/remo_bg_n.png", "remooz/remo_bg_ne.png",
+        "remooz/remo_bg_nw.png", "remooz/remo_bg_s.png", "remooz/remo_bg_se.png", "remooz/remo_bg_sw.png",
+        "remooz/remo_bg_w.png", "remooz/closebox.gif", "remooz/closebox.png", "remooz/spinner.gif",
+        "remooz/remooz.css"};
     return files;
 }
 
@@ -147,9 +146,14 @@ TEST_F(ExportFileSetTest, PageWithoutProductsListsOnlyAnEmptyCouponTableAndTheCa
 {
     const QStringList paths = exportFiles();
     ASSERT_EQ(fileNames(paths), QStringList({"coupons.php", "catalogue.php"}));
-    EXPECT_TRUE(QFileInfo(paths[0]).isFile());
-    EXPECT_EQ(readBytes(paths[0]), "");
+    EXPECT_EQ(readFile(paths[0]), "");
     EXPECT_TRUE(QFileInfo(paths[1]).isFile());
+
+    // Without a page folder: the same two files, and a failure for the shared ones.
+    params = ExportParameters();
+    QStringList failures;
+    EXPECT_EQ(fileNames(exportFiles(&failures)), QStringList({"coupons.php", "catalogue.php"}));
+    EXPECT_EQ(failures.size(), 1);
 }
 
 TEST_F(ExportFileSetTest, ProductPicturesThenCouponTableInListOrder)
@@ -201,51 +205,48 @@ TEST_F(ExportFileSetTest, CouponTableHoldsOneEntryPerCouponWhenCouponsAreOn)
         "'SKU-2'); ?>\n";
     QStringList paths = exportFiles();
     ASSERT_EQ(paths.size(), 8);
-    EXPECT_EQ(QString::fromUtf8(readBytes(paths[6])), expected);
+    EXPECT_EQ(QString::fromUtf8(readFile(paths[6])), expected);
 
     second->setCouponType(1);
     second->setCouponStart(std::nullopt);
     settings().setDecimalNumberIndex(0);
     paths = exportFiles();
-    EXPECT_EQ(QString::fromUtf8(readBytes(paths[6])),
+    EXPECT_EQ(QString::fromUtf8(readFile(paths[6])),
               "<?php $c[] = array('SAVE15', 'It\\'s \"15\"\nnow \\\\o/ $5', '', '2024-04-30', '15', '$', "
               "'SKU-2'); ?>\n");
 
     // Off: the table is written empty, whatever the products hold.
     settings().setEnableCoupons(false);
     paths = exportFiles();
-    EXPECT_EQ(readBytes(paths[6]), "");
+    EXPECT_EQ(readFile(paths[6]), "");
 }
 
-TEST_F(ExportFileSetTest, SharedFilesAreCopiedIntoTheSiteFolder)
+TEST_F(ExportFileSetTest, SharedFilesAreCopiedIntoTheSiteFolderAndThemeIconsKept)
 {
     exportFiles();
     for (const QString &file : sharedFiles()) {
-        EXPECT_EQ(readBytes(shared(file)), "resource " + QFileInfo(file).fileName().toUtf8()) << qPrintable(file);
+        EXPECT_EQ(readFile(shared(file)), "resource " + QFileInfo(file).fileName().toUtf8()) << qPrintable(file);
     }
     // Icon set 1 is "v"; the theme files keep the plain names.
-    EXPECT_EQ(readBytes(shared("theme/iconTotal.png")), "v iconTotal.png");
-    EXPECT_EQ(readBytes(shared("theme/iconDelete1.png")), "v iconDelete1.png");
+    EXPECT_EQ(readFile(shared("theme/iconTotal.png")), "v iconTotal.png");
+    EXPECT_EQ(readFile(shared("theme/iconDelete1.png")), "v iconDelete1.png");
     EXPECT_EQ(QDir(shared("theme")).entryList(QDir::Files).size(), 18);
     EXPECT_TRUE(QFileInfo(shared("tillbox/orderMailer.php")).isFile());
-}
 
-TEST_F(ExportFileSetTest, ThemeIconsAreNeverReplacedButScriptsAre)
-{
-    exportFiles();
+    // Theme icons are never replaced, scripts are.
     testsupport::writeFile(shared("theme/iconTotal.png"), "the owner's own icon");
     testsupport::writeFile(shared("tillbox/tillbox.css"), "stale");
     settings().setCartIconSetIndex(0);
     exportFiles();
-    EXPECT_EQ(readBytes(shared("theme/iconTotal.png")), "the owner's own icon");
-    EXPECT_EQ(readBytes(shared("theme/iconEmpty.png")), "v iconEmpty.png"); // first export's set stays
-    EXPECT_EQ(readBytes(shared("tillbox/tillbox.css")), "resource tillbox.css");
+    EXPECT_EQ(readFile(shared("theme/iconTotal.png")), "the owner's own icon");
+    EXPECT_EQ(readFile(shared("theme/iconEmpty.png")), "v iconEmpty.png"); // first export's set stays
+    EXPECT_EQ(readFile(shared("tillbox/tillbox.css")), "resource tillbox.css");
 
     // A fresh site gets the "x" set.
     QTemporaryDir other;
     params = ExportParameters::forPage("publish", other.path(), "files", "", other.path());
     exportFiles();
-    EXPECT_EQ(readBytes(other.filePath("rw_common/plugins/tillbox/theme/iconTotal.png")), "x iconTotal.png");
+    EXPECT_EQ(readFile(other.filePath("rw_common/plugins/tillbox/theme/iconTotal.png")), "x iconTotal.png");
 }
 
 TEST_F(ExportFileSetTest, OrderMailerWithSmtpOff)
@@ -258,7 +259,7 @@ TEST_F(ExportFileSetTest, OrderMailerWithSmtpOff)
     settings().setDirectOrderUniqueIDEnabled(true);
     settings().setDirectOrderUniqueIDPrefix("T-");
     exportFiles();
-    EXPECT_EQ(QString::fromUtf8(readBytes(shared("tillbox/orderMailer.php"))),
+    EXPECT_EQ(QString::fromUtf8(readFile(shared("tillbox/orderMailer.php"))),
               "<?php\n$s = array('host' => '', 'port' => '25',\n"
               "'user' => 'shop', 'password' => 'secret',\n"
               "'ssl' => 'false', 'to' => 'orders@shop.example', 'subject' => 'Order',\n"
@@ -269,7 +270,7 @@ TEST_F(ExportFileSetTest, OrderMailerWithSmtpOff)
     settings().setSmtpUseSSL(true);
     settings().setSmtpPort(465);
     exportFiles();
-    const QString mailer = QString::fromUtf8(readBytes(shared("tillbox/orderMailer.php")));
+    const QString mailer = QString::fromUtf8(readFile(shared("tillbox/orderMailer.php")));
     EXPECT_TRUE(mailer.contains("'host' => 'smtp.example', 'port' => '465',")) << qPrintable(mailer);
     EXPECT_TRUE(mailer.contains("'ssl' => 'true',")) << qPrintable(mailer);
 }
@@ -310,7 +311,7 @@ TEST_F(ExportFileSetTest, PhpValuesReachPhpExactly)
     addProduct(102)->setStatus(TillboxProduct::StatusHidden);
     const QStringList paths = exportFiles();
     const QString mailerPath = shared("tillbox/orderMailer.php");
-    EXPECT_TRUE(QString::fromUtf8(readBytes(mailerPath))
+    EXPECT_TRUE(QString::fromUtf8(readFile(mailerPath))
                     .contains("'password' => 'pa$$word\\\\\\' \"x\" {$y} \\\\\\\\',"));
 
     const QString php = QStandardPaths::findExecutable("php");
@@ -373,33 +374,32 @@ TEST_F(ExportFileSetTest, FailuresAreCollectedLoggedAndDoNotStopTheExport)
     exportFiles();
 }
 
-TEST_F(ExportFileSetTest, NoPageFolderWritesNoSharedFiles)
-{
-    params = ExportParameters();
-    QStringList failures;
-    const QStringList paths = exportFiles(&failures);
-    EXPECT_EQ(paths.size(), 2);
-    EXPECT_EQ(failures.size(), 1);
-}
-
+// The listing names the files the export writes and their thumbnails' sizes,
+// in either picture format.
 TEST_F(ExportFileSetTest, ListingPointsAtTheFilesTheExportWrites)
 {
     // The real placeholder picture: products without a picture get it.
-    bundle.write("iconItem.png", readBytes(Bundle::plugin().pathForImageResource("iconItem")));
+    bundle.write("iconItem.png", readFile(Bundle::plugin().pathForImageResource("iconItem")));
     settings().setUseCustomLayout(true);
-    settings().setCustomLayout("%IMAGE_PATH% %THUMB_PATH% ");
+    settings().setCustomLayout("%IMAGE_PATH% %THUMB_PATH% %THUMB_WIDTH%x%THUMB_HEIGHT% ");
     addProduct(1);
     addProduct(2, "glass", true)->setImage(transparentPng());
     addProduct(3)->setImage(QByteArray());
-    settings().setPreserveImageFormat(true);
-    addProduct(4, "", false)->setImage(transparentPng());
-
-    const QString listing = ProductListing(*plugin, bundle.bundle()).contentHTML(params);
-    const QStringList paths = exportFiles();
-    QString expected;
-    for (int i = 0; i + 3 < paths.size(); i += 2)
-        expected += "files/" + QFileInfo(paths[i]).fileName() + " files/" + QFileInfo(paths[i + 1]).fileName() + " ";
-    EXPECT_EQ(listing, "\n<div>\n" + expected + "\n</div>\n");
+    addProduct(4)->setImage(transparentPng());
+    for (bool preserve : {false, true}) {
+        settings().setPreserveImageFormat(preserve);
+        const QString listing = ProductListing(*plugin, bundle.bundle()).contentHTML(params);
+        const QStringList paths = exportFiles();
+        QString expected;
+        for (int i = 0; i + 3 < paths.size(); i += 2) {
+            const QSize thumbnail = QImageReader(paths[i + 1]).size();
+            expected += QString("files/%1 files/%2 %3x%4 ")
+                            .arg(QFileInfo(paths[i]).fileName(), QFileInfo(paths[i + 1]).fileName())
+                            .arg(thumbnail.width())
+                            .arg(thumbnail.height());
+        }
+        EXPECT_EQ(listing, "\n<div>\n" + expected + "\n</div>\n") << "preserve " << preserve;
+    }
 }
 
 } // namespace

@@ -66,24 +66,6 @@ void capture(QtMsgType type, const QMessageLogContext &, const QString &message)
 
 } // namespace
 
-QByteArray opaqueJpeg(int width, int height)
-{
-    return testsupport::encodedPicture(width, height, "jpeg");
-}
-
-QByteArray transparentPng(int width, int height)
-{
-    return testsupport::encodedPicture(width, height, "png", true);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
 LogCapture::LogCapture()
 {
     g_logLines.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/bundle.h"
+#include "support/testsupport.h"
 
 #include <QByteArray>
 #include <QString>
@@ -46,11 +47,9 @@ private:
 // A page whose settings read their texts and default layout from bundle.
 std::shared_ptr<TillboxPlugin> makePlugin(const Bundle &bundle);
 
-// Encoded pictures: an opaque JPEG and a PNG with transparent pixels.
-QByteArray opaqueJpeg(int width = 40, int height = 30);
-QByteArray transparentPng(int width = 40, int height = 30);
-
-QByteArray readBytes(const QString &path);
+// Encoded 40 x 30 pictures: an opaque JPEG and a PNG with transparent pixels.
+inline QByteArray opaqueJpeg() { return testsupport::encodedPicture(40, 30, "jpeg"); }
+inline QByteArray transparentPng() { return testsupport::encodedPicture(40, 30, "png", true); }
 
 // Collects the warnings logged while it lives.
 class LogCapture

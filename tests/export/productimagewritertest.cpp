@@ -11,7 +11,11 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
 
 using namespace testsupport;
 
@@ -36,70 +40,50 @@ QString fileName(const QString &path)
     return QFileInfo(path).fileName();
 }
 
-struct FormatCase
-{
-    bool alpha;
-    bool preserve;
-    bool shadow;
-    const char *fullFormat; // as QImageReader names it
-    const char *thumbnailFormat;
-};
-
-class FormatTest : public ::testing::TestWithParam<FormatCase>
-{
-};
-
 } // namespace
 
-TEST_P(FormatTest, WritesTheChosenFormats)
+TEST(ProductImageWriter, WritesTheChosenFormats)
 {
-    const FormatCase &c = GetParam();
-    QTemporaryDir dir;
-    const QByteArray bytes = encoded(samplePicture(600, 400, c.alpha), c.alpha ? "png" : "jpeg", 90);
-    QStringList failures;
-    const Job written = job(12, QStringLiteral("red_shirt"), bytes, 64, 42, c.shadow);
-    const QStringList paths = ProductImageWriter::write(written, dir.path(), 1024, c.preserve, &failures);
-    EXPECT_TRUE(failures.isEmpty()) << qPrintable(failures.join('\n'));
-    ASSERT_EQ(paths.size(), 2);
+    // alpha, preserve format, drop shadow: the formats as QImageReader names them.
+    const QList<std::tuple<bool, bool, bool, QByteArray, QByteArray>> cases = {
+        {true, true, false, "png", "png"},     {true, true, true, "png", "png"},
+        {true, false, false, "jpeg", "png"},   {true, false, true, "jpeg", "png"},
+        {false, false, true, "jpeg", "png"},   {false, true, true, "jpeg", "png"},
+        {false, false, false, "jpeg", "jpeg"}, {false, true, false, "jpeg", "jpeg"}};
+    for (const auto &[alpha, preserve, shadow, fullFormat, thumbnailFormat] : cases) {
+        SCOPED_TRACE(testing::Message() << "alpha " << alpha << ", preserve " << preserve << ", shadow " << shadow);
+        QTemporaryDir dir;
+        const QByteArray bytes = encoded(samplePicture(600, 400, alpha), alpha ? "png" : "jpeg", 90);
+        QStringList failures;
+        const Job written = job(12, QStringLiteral("red_shirt"), bytes, 64, 42, shadow);
+        const QStringList paths = ProductImageWriter::write(written, dir.path(), 1024, preserve, &failures);
+        EXPECT_TRUE(failures.isEmpty()) << qPrintable(failures.join('\n'));
+        ASSERT_EQ(paths.size(), 2);
 
-    const QString fullExtension = qstrcmp(c.fullFormat, "png") == 0 ? "png" : "jpg";
-    const QString thumbnailExtension = qstrcmp(c.thumbnailFormat, "png") == 0 ? "png" : "jpg";
-    EXPECT_EQ(fileName(paths[0]), "12_red_shirt." + fullExtension);
-    EXPECT_EQ(fileName(paths[1]), "12_red_shirt_thumb." + thumbnailExtension);
-    QImageReader full(paths[0]);
-    QImageReader thumbnail(paths[1]);
-    EXPECT_EQ(full.format(), QByteArray(c.fullFormat));
-    EXPECT_EQ(thumbnail.format(), QByteArray(c.thumbnailFormat));
-    EXPECT_EQ(full.size(), QSize(600, 400));
-    EXPECT_EQ(thumbnail.size(), c.shadow ? QSize(74, 52) : QSize(64, 42));
-    // The listing announces the size before the file exists.
-    EXPECT_EQ(ProductImageWriter::thumbnailSize(written), thumbnail.size());
-
-    const ProductImageWriter::Formats formats = ProductImageWriter::formatsFor(c.alpha, c.preserve, c.shadow);
-    EXPECT_EQ(formats.fullImage.extension, fullExtension);
-    EXPECT_EQ(formats.thumbnail.extension, thumbnailExtension);
-    // Quality 90 only for pictures without alpha; the encoder's default else.
-    const int quality = c.alpha ? -1 : ProductImageWriter::JpegQuality;
-    if (fullExtension == "jpg") {
-        EXPECT_EQ(formats.fullImage.quality, quality);
-    }
-    if (c.alpha && !c.preserve) {
-        // The transparent corner of the picture is laid on white.
-        const QImage image = full.read();
-        EXPECT_GE(qRed(image.pixel(20, 20)), 250);
-        EXPECT_GE(qBlue(image.pixel(20, 20)), 250);
+        const QString fullExtension = fullFormat == "png" ? "png" : "jpg";
+        EXPECT_EQ(fileName(paths[0]), "12_red_shirt." + fullExtension);
+        EXPECT_EQ(fileName(paths[1]), QString("12_red_shirt_thumb.") + (thumbnailFormat == "png" ? "png" : "jpg"));
+        QImageReader full(paths[0]);
+        QImageReader thumbnail(paths[1]);
+        EXPECT_EQ(full.format(), fullFormat);
+        EXPECT_EQ(thumbnail.format(), thumbnailFormat);
+        EXPECT_EQ(full.size(), QSize(600, 400));
+        EXPECT_EQ(thumbnail.size(), shadow ? QSize(74, 52) : QSize(64, 42));
+        // The listing announces the size before the file exists.
+        EXPECT_EQ(ProductImageWriter::thumbnailSize(written), thumbnail.size());
+        // Quality 90 only for pictures without alpha; the encoder's default else.
+        if (fullExtension == "jpg") {
+            EXPECT_EQ(ProductImageWriter::formatsFor(alpha, preserve, shadow).fullImage.quality,
+                      alpha ? -1 : ProductImageWriter::JpegQuality);
+        }
+        if (alpha && !preserve) {
+            // The transparent corner of the picture is laid on white.
+            const QImage image = full.read();
+            EXPECT_GE(qRed(image.pixel(20, 20)), 250);
+            EXPECT_GE(qBlue(image.pixel(20, 20)), 250);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, FormatTest,
-                         ::testing::Values(FormatCase{true, true, false, "png", "png"},
-                                           FormatCase{true, true, true, "png", "png"},
-                                           FormatCase{true, false, false, "jpeg", "png"},
-                                           FormatCase{true, false, true, "jpeg", "png"},
-                                           FormatCase{false, false, true, "jpeg", "png"},
-                                           FormatCase{false, true, true, "jpeg", "png"},
-                                           FormatCase{false, false, false, "jpeg", "jpeg"},
-                                           FormatCase{false, true, false, "jpeg", "jpeg"}));
 
 TEST(ProductImageWriter, FullImageIsCappedAndThumbnailHasTheIconSize)
 {
@@ -269,13 +253,16 @@ TEST(ProductJob, UndecodableBytesAreKeptButExportedAsIconItem)
 }
 
 // A damaged picture costs the owner one line naming the product, never the
-// image libraries' own complaints on the terminal.
+// image libraries' own complaints on the terminal. The terminal is watched
+// itself: a message handler of the test's own would sit above the writer's
+// once any earlier test in this process has written a picture.
 TEST(ProductImageWriter, DamagedPicturesKeepTheLibrariesQuiet)
 {
-    static QStringList messages;
-    messages.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext &, const QString &message) { messages.append(message); });
+    QTemporaryFile terminal;
+    ASSERT_TRUE(terminal.open());
+    std::fflush(stderr);
+    const int savedStderr = dup(STDERR_FILENO);
+    ASSERT_GE(dup2(terminal.handle(), STDERR_FILENO), 0);
     QTemporaryDir dir;
     const QByteArray jpeg = encoded(samplePicture(400, 300), "jpeg", 90);
     const QByteArray png = encoded(samplePicture(400, 300, true), "png", 90);
@@ -283,8 +270,11 @@ TEST(ProductImageWriter, DamagedPicturesKeepTheLibrariesQuiet)
     ProductImageWriter::writeAll({job(1, QString(), jpeg.left(jpeg.size() / 2), 32, 0, false),
                                   job(2, QString(), png.left(png.size() / 2), 32, 0, false)},
                                  dir.path(), 1024, false, {}, &failures, 1);
-    qInstallMessageHandler(previous);
-    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join('\n'));
+    std::fflush(stderr);
+    dup2(savedStderr, STDERR_FILENO);
+    close(savedStderr);
+    const QByteArray printed = readFile(terminal.fileName());
+    EXPECT_TRUE(printed.isEmpty()) << printed.constData();
     for (const QString &failure : failures)
         EXPECT_TRUE(failure.startsWith(QStringLiteral("product "))) << qPrintable(failure);
 }

@@ -104,14 +104,12 @@ TEST_F(ProductListingTest, HiddenProductsAreNeitherListedNorCountedForRowBreaks)
 {
     useLayout("[%ID%|%COLUMN_STYLE%]");
     settings().setCartColumnsIndex(2);
-    addProduct(1)->setStatus(TillboxProduct::StatusHidden);
-    addProduct(2);
-    addProduct(3);
-    addProduct(4);
-    addProduct(5);
-    addProduct(6)->setStatus(TillboxProduct::StatusHidden);
-    addProduct(7);
-    addProduct(8);
+    for (int id = 1; id <= 8; ++id) {
+        if (id == 1 || id == 6)
+            addProduct(id)->setStatus(TillboxProduct::StatusHidden);
+        else
+            addProduct(id);
+    }
     EXPECT_EQ(items(), "[2|3][3|3][4|3]<div class=\"tbClear\"></div>[5|3][7|3][8|3]<div class=\"tbClear\"></div>");
 
     settings().setCartColumnsIndex(1);
@@ -173,33 +171,22 @@ TEST_F(ProductListingTest, RegularAndSpecialPricesWithTaxes)
     EXPECT_EQ(items(), "12.5000|$ 15.00||2.5000");
 }
 
-struct DecimalCase
-{
-    int decimalNumberIndex;
-    int decimalSeparatorIndex;
-    const char *expected;
-};
-
-class ProductListingDecimalsTest : public ProductListingTest, public ::testing::WithParamInterface<DecimalCase>
-{
-};
-
-TEST_P(ProductListingDecimalsTest, ShownPriceFollowsTheNumberFormatButDataPriceDoesNot)
+TEST_F(ProductListingTest, ShownPriceFollowsTheNumberFormatButDataPriceDoesNot)
 {
     useLayout("%PRICE%|%I18N_PRICE%|%SHIPPING_1%");
-    settings().setDecimalNumberIndex(GetParam().decimalNumberIndex);
-    settings().setDecimalSeparatorIndex(GetParam().decimalSeparatorIndex);
     auto product = addProduct(1);
     product->setPrice(1234.25f);
     product->setHasShipping(true);
     product->setShipping(3.5f);
-    EXPECT_EQ(items(), GetParam().expected);
+    const QList<std::tuple<int, int, QString>> cases = {{2, 0, "1234.2500|$ 1,234.25|3.5000"},
+                                                        {2, 1, "1234.2500|$ 1.234,25|3.5000"},
+                                                        {4, 1, "1234.2500|$ 1.234,2500|3.5000"}};
+    for (const auto &[decimals, separator, expected] : cases) {
+        settings().setDecimalNumberIndex(decimals);
+        settings().setDecimalSeparatorIndex(separator);
+        EXPECT_EQ(items(), expected);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Formats, ProductListingDecimalsTest,
-                         ::testing::Values(DecimalCase{2, 0, "1234.2500|$ 1,234.25|3.5000"},
-                                           DecimalCase{2, 1, "1234.2500|$ 1.234,25|3.5000"},
-                                           DecimalCase{4, 1, "1234.2500|$ 1.234,2500|3.5000"}));
 
 TEST_F(ProductListingTest, ShippingLimitWeightAndCurrencySymbol)
 {
@@ -253,38 +240,6 @@ TEST_F(ProductListingTest, OptionsOfEveryTag)
               "<select name=\"Colour\" data-id=\"7\"></select>"
               "</form>");
 }
-
-struct PictureCase
-{
-    bool transparent;
-    bool preserveImageFormat;
-    bool hasDropShadow;
-    const char *iconName;
-    const char *expected;
-};
-
-class ProductListingPictureTest : public ProductListingTest, public ::testing::WithParamInterface<PictureCase>
-{
-};
-
-TEST_P(ProductListingPictureTest, PicturePathsNameTheExportedFilesAndTheThumbnailSize)
-{
-    useLayout("%IMAGE_PATH% %THUMB_PATH% %THUMB_WIDTH%x%THUMB_HEIGHT%");
-    settings().setPreserveImageFormat(GetParam().preserveImageFormat);
-    auto product = addProduct(12);
-    product->setImage(GetParam().transparent ? transparentPng() : opaqueJpeg());
-    product->setHasDropShadow(GetParam().hasDropShadow);
-    product->setIconName(GetParam().iconName);
-    EXPECT_EQ(items(), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Formats, ProductListingPictureTest,
-    // 40 x 30 pictures at icon width 64: 64 x 48, and 5 more each side for a shadow.
-    ::testing::Values(PictureCase{false, false, false, "", "files/12.jpg files/12_thumb.jpg 64x48"},
-                      PictureCase{false, true, true, "shirt", "files/12_shirt.jpg files/12_shirt_thumb.png 74x58"},
-                      PictureCase{true, false, false, "", "files/12.jpg files/12_thumb.png 64x48"},
-                      PictureCase{true, true, false, "shirt", "files/12_shirt.png files/12_shirt_thumb.png 64x48"}));
 
 TEST_F(ProductListingTest, PreviewWarnsAboutMissingPhpOnlyWhenItMatters)
 {
