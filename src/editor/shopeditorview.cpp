@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>

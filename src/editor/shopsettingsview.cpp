@@ -32,7 +32,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
