@@ -1,6 +1,7 @@
 #include "editor/shopeditorview.h"
 
 #include "editor/editorcontext.h"
+#include "editor/scrollingpage.h"
 #include "editor/headerfootersection.h"
 #include "editor/newspanel.h"
 #include "editor/optionspane.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -42,16 +42,6 @@ QToolButton *toggleButton(const QString &title, const QString &accessibleName, i
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setProperty("tag", tag);
     return button;
-}
-
-// A page that scrolls when the window is too small for it.
-QWidget *scrolling(QWidget *page)
-{
-    auto *area = new QScrollArea;
-    area->setWidgetResizable(true);
-    area->setFrameShape(QFrame::NoFrame);
-    area->setWidget(page);
-    return area;
 }
 
 } // namespace
@@ -116,7 +106,7 @@ QWidget *ShopEditorView::buildShopTab()
     m_pluginTabView = new QStackedWidget(tab);
     m_pluginTabView->setObjectName(QStringLiteral("pluginTabView"));
     m_pluginTabView->addWidget(buildProductsSection());
-    m_pluginTabView->addWidget(scrolling(new ShippingSection(m_context)));
+    m_pluginTabView->addWidget(new ScrollingPage(new ShippingSection(m_context)));
     m_headerFooter = new HeaderFooterSection(m_context);
     m_pluginTabView->addWidget(m_headerFooter);
     layout->addWidget(m_pluginTabView, 1);
@@ -155,10 +145,10 @@ QWidget *ShopEditorView::buildProductsSection()
 
     m_productTabView = new QStackedWidget(details);
     m_productTabView->setObjectName(QStringLiteral("productTabView"));
-    m_productTabView->addWidget(scrolling(new ProductGeneralPage(m_context)));
+    m_productTabView->addWidget(new ScrollingPage(new ProductGeneralPage(m_context)));
     m_descriptionPage = new ProductDescriptionPage(m_context);
     m_productTabView->addWidget(m_descriptionPage);
-    m_productTabView->addWidget(scrolling(new ProductPricingPage(m_context)));
+    m_productTabView->addWidget(new ScrollingPage(new ProductPricingPage(m_context)));
     m_productTabView->addWidget(new OptionsPane(m_context));
     layout->addWidget(m_productTabView, 1);
     m_productsSplitView->addWidget(details);
