@@ -43,28 +43,27 @@ function sisowSignature(account) {
   return crypto.createHash('sha1').update(account + secret[1]).digest('hex');
 }
 
-let manifestCache;
-
 // The manifest of served exports, or null when there is none.
-function manifest() {
-  if (manifestCache === undefined) {
-    const file = process.env.TILLBOX_E2E_SITES;
-    manifestCache = file ? JSON.parse(fs.readFileSync(file, 'utf8')) : null;
-  }
-  return manifestCache;
-}
+const MANIFEST = process.env.TILLBOX_E2E_SITES ? JSON.parse(fs.readFileSync(process.env.TILLBOX_E2E_SITES, 'utf8')) : null;
+const manifest = () => MANIFEST;
 
 // The served exports, each { name, decimal, symbol, cartID, root, origin, page, filesFolder }.
-function servedShops() {
-  const m = manifest();
-  return m ? m.shops : [];
-}
+const servedShops = () => (MANIFEST ? MANIFEST.shops : []);
 
 /*
- * A served export as a site: its pages are loaded from PHP's server; the
- * shop page is changed on its way to the browser when the test asks for it.
+ * The site a test opens, a served export whose pages are loaded from PHP's
+ * server: { origin, page (URL path of the shop page), requests (method and
+ * path of each request the site received), attach(page) (to call before the
+ * page loads), close() }. options.settings maps configuration names of the
+ * page's Tillbox.configure call to new values, options.transform(html) makes
+ * any other change of the shop page on its way to the browser; options.shop
+ * picks a served export by name (default: the manifest's default shop).
  */
-function servedSite(shop, options) {
+async function openSite(options = {}) {
+  if (!MANIFEST) throw new Error('needs exports served by PHP: run scripts/e2e.sh');
+  const name = options.shop || MANIFEST.defaultShop;
+  const shop = MANIFEST.shops.find((s) => s.name === name);
+  if (!shop) throw new Error(`no served shop named ${name}`);
   const requests = [];
   const pageURL = `${shop.origin}/${shop.page}`;
   return {
@@ -94,23 +93,6 @@ function servedSite(shop, options) {
     },
     async close() {},
   };
-}
-
-/*
- * The site a test opens: { origin, page (URL path of the shop page), requests (method and path of each request the
- * site received), attach(page) (to call before the page loads), close() }.
- * options.settings maps configuration names of the page's Tillbox.configure
- * call to new values, options.transform(html) makes any other change of the
- * page; options.shop picks a served export by name (default: the manifest's
- * default shop).
- */
-async function openSite(options = {}) {
-  const m = manifest();
-  if (!m) throw new Error('needs exports served by PHP: run scripts/e2e.sh');
-  const name = options.shop || m.defaultShop;
-  const shop = m.shops.find((s) => s.name === name);
-  if (!shop) throw new Error(`no served shop named ${name}`);
-  return servedSite(shop, options);
 }
 
 module.exports = { openSite, servedShops, manifest, sisowSignature, RESOURCES };

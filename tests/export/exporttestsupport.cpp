@@ -53,33 +53,4 @@ std::shared_ptr<TillboxPlugin> makePlugin(const Bundle &bundle)
     return plugin;
 }
 
-namespace {
-
-QStringList g_logLines;
-QtMessageHandler g_previousHandler = nullptr;
-
-void capture(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtWarningMsg)
-        g_logLines.append(message);
-}
-
-} // namespace
-
-LogCapture::LogCapture()
-{
-    g_logLines.clear();
-    g_previousHandler = qInstallMessageHandler(capture);
-}
-
-LogCapture::~LogCapture()
-{
-    qInstallMessageHandler(g_previousHandler);
-}
-
-const QStringList &LogCapture::lines() const
-{
-    return g_logLines;
-}
-
 } // namespace exporttest

@@ -51,13 +51,4 @@ std::shared_ptr<TillboxPlugin> makePlugin(const Bundle &bundle);
 inline QByteArray opaqueJpeg() { return testsupport::encodedPicture(40, 30, "jpeg"); }
 inline QByteArray transparentPng() { return testsupport::encodedPicture(40, 30, "png", true); }
 
-// Collects the warnings logged while it lives.
-class LogCapture
-{
-public:
-    LogCapture();
-    ~LogCapture();
-    const QStringList &lines() const;
-};
-
 } // namespace exporttest

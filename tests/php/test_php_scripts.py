@@ -194,6 +194,8 @@ class BadMailServer:
     refuse-rcpt, refuse-from  answer 550 there."""
 
     WAYS = ('stall', 'trickle', 'bytes', 'hang', 'drop-rcpt', 'refuse-rcpt', 'refuse-from')
+    # Seconds between drops, and the drop.
+    DRIPS = {'trickle': (1, b'220-still greeting\r\n'), 'bytes': (0.5, b'2')}
 
     def __init__(self):
         self.ports = {}
@@ -219,13 +221,10 @@ class BadMailServer:
 
     def serve(self, conn, way):
         try:
-            if way == 'trickle':
-                while not self.stop.wait(1):
-                    conn.sendall(b'220-still greeting\r\n')
-                return
-            if way == 'bytes':
-                while not self.stop.wait(0.5):
-                    conn.sendall(b'2')
+            if way in self.DRIPS:
+                pause, drop = self.DRIPS[way]
+                while not self.stop.wait(pause):
+                    conn.sendall(drop)
                 return
             conn.sendall(b'220 bad.example ESMTP\r\n')
             reader = conn.makefile('rb')
@@ -265,10 +264,7 @@ class BadMailServer:
     def close(self):
         self.stop.set()
         for sock in self.sockets:
-            try:
-                sock.close()
-            except OSError:
-                pass
+            sock.close()
 
 
 class Sink:
