@@ -71,7 +71,8 @@ for (const [colours, settings] of [['default colours', {}], ['demo colours', DEM
         if (colours !== 'default colours') continue;
         await settle(page);
         assert.deepEqual((await spill(page)).map((n) => Math.max(0, n)), [0, 0], `${state} spills sideways`);
-        await page.screenshot({ path: path.join(OUT, `${state.replaceAll(' ', '-')}-${width}.png`), fullPage: state === 'listing' });
+        const file = path.join(OUT, `${state.replaceAll(' ', '-')}-${width}.png`);
+        await page.screenshot({ path: file, fullPage: state === 'listing' });
       }
       assert.deepEqual(found, []);
       assert.deepEqual(errors, []);
