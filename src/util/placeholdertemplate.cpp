@@ -15,11 +15,11 @@ bool isPlaceholder(const QString &target)
 
 } // namespace
 
-void PlaceholderTemplate::appendFilled(QString &text, const std::vector<Step> &steps)
+void PlaceholderTemplate::appendFilled(QString &text, const std::vector<Step> &steps, size_t ownSteps)
 {
     const Plan &plan = planFor(steps);
-    // Text before the template with a mark in it could join the template's
-    // first placeholder into another one.
+    // Without a mark in the text before the template, no step finds anything
+    // there, so where a step acts makes no difference.
     bool joinable = plan.usable && !QStringView(text).contains(Mark);
     if (joinable) {
         m_values.assign(steps.size(), QString());
@@ -48,9 +48,17 @@ void PlaceholderTemplate::appendFilled(QString &text, const std::vector<Step> &s
             return;
         }
     }
-    text += m_text;
-    for (const Step &step : steps)
-        text = CustomReplace::stringByCustomReplacingOccurrencesOfString(text, step.target, step.value, step.mode);
+    QString own = m_text;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (i == ownSteps) {
+            text += own;
+            own.clear();
+        }
+        QString &filled = i < ownSteps ? own : text;
+        filled = CustomReplace::stringByCustomReplacingOccurrencesOfString(filled, steps[i].target, steps[i].value,
+                                                                           steps[i].mode);
+    }
+    text += own; // when every step was the template's own
 }
 
 const PlaceholderTemplate::Plan &PlaceholderTemplate::planFor(const std::vector<Step> &steps)

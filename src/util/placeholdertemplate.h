@@ -33,9 +33,11 @@ public:
 
     const QString &text() const { return m_text; }
 
-    // Appends the template to text, then replaces each step's target in the
-    // whole of text by its value, escaped for the step's mode, in order.
-    void appendFilled(QString &text, const std::vector<Step> &steps);
+    // Appends the template to text and replaces each step's target by its
+    // value, escaped for the step's mode, in order: the first ownSteps steps
+    // in the template alone before it is appended, the others in the whole of
+    // text after.
+    void appendFilled(QString &text, const std::vector<Step> &steps, size_t ownSteps = 0);
 
 private:
     // A piece of the filled template: template text, or a step's value.

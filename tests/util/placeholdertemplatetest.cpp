@@ -8,11 +8,17 @@ namespace {
 
 // What the template promises to equal: the replace-all applied step after
 // step to the whole text.
-QString stepByStep(QString text, const QString &templateText, const std::vector<PlaceholderTemplate::Step> &steps)
+QString stepByStep(QString text, QString templateText, const std::vector<PlaceholderTemplate::Step> &steps,
+                   size_t ownSteps)
 {
-    text += templateText;
-    for (const auto &step : steps)
+    const auto fill = [](QString &text, const PlaceholderTemplate::Step &step) {
         text = CustomReplace::stringByCustomReplacingOccurrencesOfString(text, step.target, step.value, step.mode);
+    };
+    for (size_t i = 0; i < ownSteps && i < steps.size(); ++i)
+        fill(templateText, steps[i]);
+    text += templateText;
+    for (size_t i = ownSteps; i < steps.size(); ++i)
+        fill(text, steps[i]);
     return text;
 }
 
@@ -44,8 +50,9 @@ TEST(PlaceholderTemplate, FillsExactlyAsReplacingStepByStep)
                 step.mode = EscapeMode(pick(3));
             }
             QString text = pick(4) == 0 ? randomText(3) : QString();
-            const QString expected = stepByStep(text, filled.text(), steps);
-            filled.appendFilled(text, steps);
+            const size_t ownSteps = size_t(pick(int(steps.size()) + 2));
+            const QString expected = stepByStep(text, filled.text(), steps, ownSteps);
+            filled.appendFilled(text, steps, ownSteps);
             ASSERT_EQ(text, expected) << "template " << qPrintable(filled.text()) << " round " << round;
         }
     }
