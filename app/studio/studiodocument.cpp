@@ -1,10 +1,14 @@
 #include "studiodocument.h"
 
+#include "editor/editorcommand.h"
 #include "plugin/tillboxplugin.h"
 
 #include <QFileInfo>
 
-StudioDocument::StudioDocument(QObject *parent) : QObject(parent) {}
+StudioDocument::StudioDocument(QObject *parent) : QObject(parent)
+{
+    connect(&m_undoStack, &QUndoStack::cleanChanged, this, [this] { updateModified(); });
+}
 
 StudioDocument::~StudioDocument() = default;
 
@@ -54,6 +58,15 @@ QString StudioDocument::displayName() const
 
 void StudioDocument::setModified(bool modified)
 {
+    m_changedOutsideStack = modified;
+    if (!modified)
+        m_undoStack.setClean();
+    updateModified();
+}
+
+void StudioDocument::updateModified()
+{
+    const bool modified = m_changedOutsideStack || !m_undoStack.isClean();
     if (modified == m_modified)
         return;
     m_modified = modified;
@@ -98,6 +111,8 @@ void StudioDocument::removePage(int index)
     if (index < 0 || index >= pageCount())
         return;
     m_site.removePage(index);
+    // Its editor is gone, and with it what the steps on the stack edit.
+    m_undoStack.clear();
     Q_EMIT pagesChanged();
     setModified(true);
 }
@@ -129,7 +144,9 @@ bool StudioDocument::setPageInfo(int index, const QString &title, const QString 
 void StudioDocument::watch(TillboxPlugin *plugin)
 {
     connect(plugin, &RWAbstractPlugin::pluginChanged, this, [this, plugin] {
-        setModified(true);
+        // The stack tracks the changes its own steps make.
+        if (!EditorCommand::isApplying())
+            setModified(true);
         for (int i = 0; i < pageCount(); ++i)
             if (page(i).plugin.get() == plugin)
                 Q_EMIT pageContentChanged(i);

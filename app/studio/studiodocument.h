@@ -4,10 +4,13 @@
 
 #include <QObject>
 #include <QString>
+#include <QUndoStack>
 
 // One open site document in the studio: its file, its pages with their
-// plug-ins, and whether it has changes not yet saved. A page's change
-// broadcast marks the document changed; a successful save clears the mark.
+// plug-ins, the undo stack its page editors share, and whether it has changes
+// not yet saved. Edits made through the undo stack count as unsaved until the
+// stack returns to where it was saved; any other change (a page added, a
+// change broadcast that no undo step made) counts until the next save.
 class StudioDocument : public QObject
 {
     Q_OBJECT
@@ -28,7 +31,11 @@ public:
     // The file's name, or "Untitled" before the first save.
     QString displayName() const;
     bool isModified() const { return m_modified; }
+    // true: a change outside the undo stack; false: saved (the stack's
+    // current state becomes the saved one).
     void setModified(bool modified);
+
+    QUndoStack *undoStack() { return &m_undoStack; }
 
     SiteHost &site() { return m_site; }
     const SiteHost &site() const { return m_site; }
@@ -51,8 +58,11 @@ Q_SIGNALS:
 
 private:
     void watch(TillboxPlugin *plugin);
+    void updateModified();
 
     SiteHost m_site;
     QString m_path;
+    QUndoStack m_undoStack;
+    bool m_changedOutsideStack = false;
     bool m_modified = false;
 };

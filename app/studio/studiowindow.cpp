@@ -2,13 +2,13 @@
 
 #include "alertrelay.h"
 #include "dialoghooks.h"
-#include "placeholdereditor.h"
 #include "previewpane.h"
 #include "siteexport.h"
 #include "siteexportjob.h"
 #include "studio.h"
 #include "studiodocument.h"
 
+#include "editor/shopeditor.h"
 #include "exchange/cataloguecsv.h"
 #include "exchange/ferrulesync.h"
 #include "exchange/productimageexport.h"
@@ -22,6 +22,7 @@
 #include "util/atomicfile.h"
 
 #include <QAction>
+#include <QUndoStack>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -61,8 +62,14 @@ const QString kFerruleCatalogueKey = QStringLiteral("ferrule/catalogue");
 
 StudioWindow::EditorFactory &editorFactory()
 {
-    static StudioWindow::EditorFactory factory = [](TillboxPlugin &plugin, AlertRelay *alerts) {
-        return std::unique_ptr<PluginEditor>(new PlaceholderEditor(plugin, alerts));
+    static StudioWindow::EditorFactory factory = [](TillboxPlugin &plugin, AlertRelay *alerts, QUndoStack *undo) {
+        auto editor = std::make_unique<ShopEditor>(plugin, undo);
+        QPointer<AlertRelay> relay(alerts);
+        editor->setAlertHandler([relay](const QStringList &alert) {
+            if (relay)
+                relay->runAlert(alert);
+        });
+        return std::unique_ptr<PluginEditor>(std::move(editor));
     };
     return factory;
 }
@@ -260,6 +267,17 @@ void StudioWindow::buildMenus()
     file->addSeparator();
     add(file, "close");
     add(file, "quit");
+
+    // Undo and redo of every edit made in the page editors.
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QAction *undo = m_document->undoStack()->createUndoAction(this, QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction *redo = m_document->undoStack()->createRedoAction(this, QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("redo"));
+    redo->setShortcut(QKeySequence::Redo);
+    edit->addAction(undo);
+    edit->addAction(redo);
 
     m_pageMenu = menuBar()->addMenu(QStringLiteral("&Page"));
     add(m_pageMenu, "addPage");
@@ -475,7 +493,7 @@ PluginEditor *StudioWindow::editorFor(TillboxPlugin &plugin)
     auto it = m_editors.find(&plugin);
     if (it != m_editors.end())
         return it->second.get();
-    std::unique_ptr<PluginEditor> editor = editorFactory()(plugin, m_alerts);
+    std::unique_ptr<PluginEditor> editor = editorFactory()(plugin, m_alerts, m_document->undoStack());
     PluginEditor *raw = editor.get();
     m_editors.emplace(&plugin, std::move(editor));
     plugin.setEditor(raw);
@@ -706,26 +724,42 @@ void StudioWindow::refreshPreview()
 
 void StudioWindow::showOptions()
 {
+    std::unique_ptr<QDialog> dialog = makeOptionsDialog();
+    if (!dialog)
+        return;
+    dialog->exec();
+    releaseOptionsView(dialog.get());
+}
+
+std::unique_ptr<QDialog> StudioWindow::makeOptionsDialog()
+{
     TillboxPlugin *plugin = m_shownPlugin;
     if (!plugin)
-        return;
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Options of %1").arg(quoted(m_document->page(selectedPage()).page.title)));
-    auto *layout = new QVBoxLayout(&dialog);
-    QPointer<QWidget> view = qobject_cast<QWidget *>(plugin->optionsAndConfigurationView());
+        return nullptr;
+    auto dialog = std::make_unique<QDialog>(this);
+    dialog->setWindowTitle(QStringLiteral("Options of %1").arg(quoted(m_document->page(selectedPage()).page.title)));
+    auto *layout = new QVBoxLayout(dialog.get());
+    QWidget *view = qobject_cast<QWidget *>(plugin->optionsAndConfigurationView());
     if (view) {
         layout->addWidget(view);
+        view->show();
     } else {
-        auto *none = new QLabel(QStringLiteral("This page has no options to set."), &dialog);
+        auto *none = new QLabel(QStringLiteral("This page has no options to set."), dialog.get());
         layout->addWidget(none);
     }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog.get());
+    connect(buttons, &QDialogButtonBox::rejected, dialog.get(), &QDialog::reject);
     layout->addWidget(buttons);
-    dialog.exec();
+    return dialog;
+}
+
+void StudioWindow::releaseOptionsView(QDialog *dialog)
+{
     // The view belongs to the page's editor, which shows it again next time.
-    if (view)
-        view->setParent(nullptr);
+    for (QWidget *child : dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (m_shownPlugin && child == m_shownPlugin->optionsAndConfigurationView())
+            child->setParent(nullptr);
+    }
 }
 
 void StudioWindow::showAbout()

@@ -15,6 +15,8 @@
 class AlertRelay;
 class PageSnapshot;
 class PluginEditor;
+class QDialog;
+class QUndoStack;
 class PreviewPane;
 class QAction;
 class QLabel;
@@ -37,7 +39,7 @@ class StudioWindow : public QMainWindow
 
 public:
     // Makes the editor that a page's plug-in hands the window as its view.
-    using EditorFactory = std::function<std::unique_ptr<PluginEditor>(TillboxPlugin &, AlertRelay *)>;
+    using EditorFactory = std::function<std::unique_ptr<PluginEditor>(TillboxPlugin &, AlertRelay *, QUndoStack *)>;
     static void setEditorFactory(EditorFactory factory);
 
     StudioWindow(Studio &studio, std::unique_ptr<StudioDocument> document);
@@ -58,6 +60,10 @@ public:
     void refreshPreview();
     void exportSite();
     void showOptions();
+    // The dialog that shows the selected page's options view; null without a
+    // page. Give it back with releaseOptionsView() before deleting it.
+    std::unique_ptr<QDialog> makeOptionsDialog();
+    void releaseOptionsView(QDialog *dialog);
     // True while the site's export runs.
     bool isExporting() const;
 

@@ -176,3 +176,46 @@ void RecordField::copyValue(const void *from, void *to) const
         },
         source);
 }
+
+QVariant RecordField::value(const void *record) const
+{
+    return std::visit(
+        [](auto p) -> QVariant {
+            using P = decltype(p);
+            if constexpr (std::is_same_v<P, ObjectSlot>) {
+                return QVariant();
+            } else {
+                using T = std::remove_pointer_t<P>;
+                if constexpr (std::is_same_v<T, std::optional<Color>> || std::is_same_v<T, std::optional<StyledText>> ||
+                              std::is_same_v<T, std::optional<QDateTime>>)
+                    return *p ? QVariant::fromValue(**p) : QVariant();
+                else
+                    return QVariant::fromValue(*p);
+            }
+        },
+        slot(const_cast<void *>(record)));
+}
+
+bool RecordField::store(void *record, const QVariant &value) const
+{
+    return std::visit(
+        [&value](auto p) -> bool {
+            using P = decltype(p);
+            if constexpr (std::is_same_v<P, ObjectSlot>) {
+                return false;
+            } else {
+                using T = std::remove_pointer_t<P>;
+                if constexpr (std::is_same_v<T, std::optional<Color>> || std::is_same_v<T, std::optional<StyledText>> ||
+                              std::is_same_v<T, std::optional<QDateTime>>) {
+                    using V = typename T::value_type;
+                    return storeFieldValue(*p, value.isValid() ? T(value.value<V>()) : T());
+                } else if constexpr (std::is_same_v<T, QString>) {
+                    // A null QVariant clears to the absent (null) string.
+                    return storeFieldValue(*p, value.isNull() ? QString() : value.toString());
+                } else {
+                    return storeFieldValue(*p, value.value<T>());
+                }
+            }
+        },
+        slot(record));
+}

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QVariant>
 
 #include <cstdint>
 #include <memory>
@@ -101,6 +102,15 @@ struct RecordField
     QJsonValue toJson(const void *record) const;
     // Copies the field's value from one record to another of the same class.
     void copyValue(const void *from, void *to) const;
+
+    // The value for editors: int, float, bool, QString, QByteArray, Color,
+    // StyledText, QDateTime or the string map; an absent optional value is an
+    // invalid QVariant. Record-holding fields give an invalid QVariant.
+    QVariant value(const void *record) const;
+    // Stores a value of that form (an invalid QVariant clears an optional
+    // value); true when the stored value changed. Record-holding fields are
+    // not stored this way: false.
+    bool store(void *record, const QVariant &value) const;
 };
 
 // Rules for table rows beyond the defaults (read always, copied):

@@ -29,6 +29,15 @@ const RecordField &RecordFieldTable::byArchiveKey(const char *key) const
     qFatal("RecordFieldTable: no field is archived under \"%s\"", key);
 }
 
+const RecordField &RecordFieldTable::byName(QStringView name) const
+{
+    for (const RecordField &field : m_fields) {
+        if (name == QLatin1String(field.name))
+            return field;
+    }
+    qFatal("RecordFieldTable: no field is called \"%s\"", qPrintable(name.toString()));
+}
+
 const RecordField &RecordFieldTable::byStorage(void *record, const void *member) const
 {
     for (const RecordField &field : m_fields) {

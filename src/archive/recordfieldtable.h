@@ -20,6 +20,9 @@ public:
     // The row archived under key. A key that is not in the table is a
     // programmer's error and stops the program, in release builds too.
     const RecordField &byArchiveKey(const char *key) const;
+    // The row of the field called name (its getter's name); stops the
+    // program when there is none, as above.
+    const RecordField &byName(QStringView name) const;
     // The row whose storage in record is member; stops the program when there
     // is none, as above.
     const RecordField &byStorage(void *record, const void *member) const;

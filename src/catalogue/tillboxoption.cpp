@@ -67,3 +67,16 @@ QJsonObject TillboxOption::toJson() const
 {
     return fieldTable().toJson(this);
 }
+
+QVariant TillboxOption::fieldValue(QStringView name) const
+{
+    return fieldTable().byName(name).value(this);
+}
+
+void TillboxOption::setFieldValue(QStringView name, const QVariant &value)
+{
+    if (name == u"optionTypeTag")
+        return setOptionTypeTag(value.toInt());
+    const RecordField &row = fieldTable().byName(name);
+    row.store(this, value);
+}

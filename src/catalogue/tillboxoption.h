@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QVariant>
 #include <QStringList>
 
 #include <cstdint>
@@ -51,6 +52,12 @@ public:
     bool hasOptionValues() const { return m_hasOptionValues; }
     // Stores plainly; setOptionTypeTag() is what normally keeps it in step.
     void setHasOptionValues(bool hasValues) { m_hasOptionValues = hasValues; }
+
+    // Editors' access by field name (a row of the record's field table):
+    // values as RecordField::value() gives them; a store goes through the
+    // setter's rules; nothing is announced.
+    QVariant fieldValue(QStringView name) const;
+    void setFieldValue(QStringView name, const QVariant &value);
 
     static QStringList archiveClassNames();
     void encodeWithCoder(KeyedArchiver &coder) const;

@@ -52,3 +52,14 @@ QJsonObject TillboxOptionValue::toJson() const
 {
     return fieldTable().toJson(this);
 }
+
+QVariant TillboxOptionValue::fieldValue(QStringView name) const
+{
+    return fieldTable().byName(name).value(this);
+}
+
+void TillboxOptionValue::setFieldValue(QStringView name, const QVariant &value)
+{
+    const RecordField &row = fieldTable().byName(name);
+    row.store(this, value);
+}

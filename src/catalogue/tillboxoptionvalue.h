@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QVariant>
 #include <QStringList>
 
 #include <memory>
@@ -30,6 +31,12 @@ public:
     void setOptionValuePrice(float price) { m_optionValuePrice = price; }
     float optionValueWeight() const { return m_optionValueWeight; }
     void setOptionValueWeight(float weight) { m_optionValueWeight = weight; }
+
+    // Editors' access by field name (a row of the record's field table):
+    // values as RecordField::value() gives them; a store goes through the
+    // setter's rules; nothing is announced.
+    QVariant fieldValue(QStringView name) const;
+    void setFieldValue(QStringView name, const QVariant &value);
 
     static QStringList archiveClassNames();
     void encodeWithCoder(KeyedArchiver &coder) const;

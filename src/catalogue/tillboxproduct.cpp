@@ -488,3 +488,24 @@ int32_t TillboxProduct::normaliseImages(const QList<std::shared_ptr<TillboxProdu
     }
     return replaced;
 }
+
+QVariant TillboxProduct::fieldValue(QStringView name) const
+{
+    return fieldTable().byName(name).value(this);
+}
+
+void TillboxProduct::setFieldValue(QStringView name, const QVariant &value)
+{
+    // Setters that do more than store.
+    if (name == u"SKU")
+        return setSKU(value.toString());
+    if (name == u"iconName")
+        return setIconName(value.toString());
+    if (name == u"iconWidth")
+        return setIconWidth(value.toInt());
+    if (name == u"image")
+        return setImage(value.toByteArray());
+    const RecordField &row = fieldTable().byName(name);
+    if (row.store(this, value))
+        Q_EMIT valueChanged(row.changeKey());
+}

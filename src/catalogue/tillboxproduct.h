@@ -10,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QVariant>
 #include <QStringList>
 
 #include <cstdint>
@@ -180,6 +181,12 @@ public:
     void setStatus(int32_t status);
     float weight() const { return m_weight; }
     void setWeight(float weight);
+
+    // Editors' access by field name (a row of the record's field table):
+    // values as RecordField::value() gives them; a store goes through the
+    // setter's rules and announces the change.
+    QVariant fieldValue(QStringView name) const;
+    void setFieldValue(QStringView name, const QVariant &value);
 
 Q_SIGNALS:
     // key: the name of the field that changed, e.g. "SKU" or "price".

@@ -4,14 +4,19 @@
 
 #include <QPointer>
 #include <QStringList>
-#include <functional>
 
-class QTabWidget;
+#include <functional>
+#include <memory>
+
+class EditorContext;
 class QUndoStack;
+class ShopEditorView;
+class ShopSettingsView;
 class TillboxPlugin;
 
-// The editor of one shop page: the views the host shows for it. Tab 0 of
-// its main tab view edits the shop, tab 1 shows the makers' news.
+// The editor of one shop page: what the plug-in asks of its views, answered
+// by the shop editor's widgets. The views are made with the editor, so they
+// show the page's texts before anything copies them back, and go with it.
 class ShopEditor : public PluginEditor
 {
 public:
@@ -24,16 +29,31 @@ public:
     // Where runAlert() sends its title, text and button label.
     void setAlertHandler(AlertHandler handler) { m_alert = std::move(handler); }
 
-    QObject *userInteractionAndEditingView() override;
-    void runAlert(const QStringList &alert) override;
+    EditorContext &context() const { return *m_context; }
+    ShopEditorView *view() const;
+    ShopSettingsView *settingsView() const;
 
-    TillboxPlugin &plugin() const { return m_plugin; }
-    QUndoStack *undoStack() const { return m_undoStack; }
-    QTabWidget *mainTabView() const { return m_mainTabView; }
+    QObject *userInteractionAndEditingView() override;
+    QObject *optionsAndConfigurationView() override;
+    void endEditing() override;
+    std::optional<StyledText> headerText() const override;
+    std::optional<StyledText> footerText() const override;
+    void setHeaderText(const StyledText &text) override;
+    void setFooterText(const StyledText &text) override;
+    bool hasDescriptionView() const override;
+    void showDescription(const StyledText &text) override;
+    void updateDescriptionView() override;
+    void applyCurrencyRefresh(const CurrencyRefresh &refresh) override;
+    void handleCheckoutChange() override;
+    void redrawProductTable() override;
+    void setCouponWarningVisible(bool visible) override;
+    void reloadShopperTexts() override;
+    void runAlert(const QStringList &alert) override;
 
 private:
     TillboxPlugin &m_plugin;
-    QUndoStack *m_undoStack;
+    std::unique_ptr<EditorContext> m_context;
+    QPointer<ShopEditorView> m_view;
+    QPointer<ShopSettingsView> m_settingsView;
     AlertHandler m_alert;
-    QPointer<QTabWidget> m_mainTabView;
 };

@@ -102,3 +102,15 @@ std::shared_ptr<TillboxCurrency> TillboxCurrency::copy() const
     fieldTable().copyFields(this, currency.get());
     return currency;
 }
+
+QVariant TillboxCurrency::fieldValue(QStringView name) const
+{
+    return fieldTable().byName(name).value(this);
+}
+
+void TillboxCurrency::setFieldValue(QStringView name, const QVariant &value)
+{
+    const RecordField &row = fieldTable().byName(name);
+    if (row.store(this, value))
+        Q_EMIT valueChanged(row.changeKey());
+}

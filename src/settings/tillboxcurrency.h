@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
+#include <QVariant>
 #include <QStringList>
 
 #include <memory>
@@ -53,6 +54,12 @@ public:
     // plug-in registers them: "code", "symbol", "shownOnLeft",
     // "spaceBetweenSymbolAndPrice".
     static const QStringList &watchedKeys();
+
+    // Editors' access by field name (a row of the record's field table):
+    // values as RecordField::value() gives them; a store goes through the
+    // setter's rules and announces the change.
+    QVariant fieldValue(QStringView name) const;
+    void setFieldValue(QStringView name, const QVariant &value);
 
 Q_SIGNALS:
     void valueChanged(const QString &key);

@@ -640,3 +640,20 @@ QMap<QString, QString> TillboxGlobalSettings::defaultLocalizableStrings() const
     }
     return defaults;
 }
+
+QVariant TillboxGlobalSettings::fieldValue(QStringView name) const
+{
+    return fieldTable().byName(name).value(this);
+}
+
+void TillboxGlobalSettings::setFieldValue(QStringView name, const QVariant &value)
+{
+    // Setters that do more than store.
+    if (name == u"effectsDuration")
+        return setEffectsDuration(value.toFloat());
+    if (name == u"localizableStrings")
+        return setLocalizableStrings(value.value<QMap<QString, QString>>());
+    const RecordField &row = fieldTable().byName(name);
+    if (row.store(this, value))
+        Q_EMIT valueChanged(row.changeKey());
+}

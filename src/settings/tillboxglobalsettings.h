@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QVariant>
 #include <QStringList>
 
 #include <array>
@@ -363,6 +364,12 @@ public:
     QString templateCart() const;
     // Each shopper text's localized default mapped to itself.
     QMap<QString, QString> defaultLocalizableStrings() const;
+
+    // Editors' access by field name (a row of the record's field table):
+    // values as RecordField::value() gives them; a store goes through the
+    // setter's rules and announces the change.
+    QVariant fieldValue(QStringView name) const;
+    void setFieldValue(QStringView name, const QVariant &value);
 
 Q_SIGNALS:
     void valueChanged(const QString &key);

@@ -340,7 +340,7 @@ TEST_F(PluginArchiveTest, DamagedArchivesGiveNoPageAndAMessage)
 // loads, or says why not; a page that loads saves and loads again.
 TEST_F(PluginArchiveTest, RegressionInputsLoadOrSayWhy)
 {
-    for (const QString folder : {QStringLiteral("archive/regressions"), QStringLiteral("plugin/regressions")}) {
+    for (const char *folder : {"archive/regressions", "plugin/regressions"}) {
         const QDir dir(testsupport::dataPath(folder));
         for (const QFileInfo &file : dir.entryInfoList(QDir::Files)) {
             SCOPED_TRACE(file.fileName().toStdString());
