@@ -290,9 +290,15 @@ Outcome process(const ProductImageWriter::Job &job, SharedRendering *shared, con
 
 ProductImageWriter::Job ProductImageWriter::jobForProduct(TillboxProduct &product)
 {
-    const Bundle &bundle = Bundle::plugin();
+    if (!product.image().isEmpty())
+        return jobFor(product);
+    return jobForProduct(product, Bundle::plugin().imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray()));
+}
+
+ProductImageWriter::Job ProductImageWriter::jobForProduct(TillboxProduct &product, const QByteArray &placeholder)
+{
     if (product.image().isEmpty())
-        product.setImage(bundle.imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray()));
+        product.setImage(placeholder);
     return jobFor(product);
 }
 

@@ -65,6 +65,9 @@ public:
     // bytes do not decode keeps them, and its files show "iconItem" instead,
     // so the page never points at missing files.
     static Job jobForProduct(TillboxProduct &product);
+    // The same with the placeholder's bytes already at hand, for callers that
+    // make a job per product and should read them only once.
+    static Job jobForProduct(TillboxProduct &product, const QByteArray &placeholder);
     // The same job without changing the product: what the listing reads
     // before the export has written anything.
     static Job jobFor(const TillboxProduct &product);
