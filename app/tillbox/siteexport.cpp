@@ -11,8 +11,8 @@
 #include "util/atomicfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
