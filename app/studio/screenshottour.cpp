@@ -1,6 +1,8 @@
 #include "screenshottour.h"
 
 #include "dialoghooks.h"
+#include "editor/localpageserver.h"
+#include "editor/newspanel.h"
 #include "previewpane.h"
 #include "studio.h"
 #include "studiodocument.h"
@@ -14,6 +16,7 @@
 #include <QTabWidget>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -155,6 +158,35 @@ void shootEditor(StudioWindow *window, Shooter &shooter, int &number)
     window->releaseOptionsView(dialog.get());
 }
 
+// The editor's news tab showing a notice from a feed served on this machine;
+// nothing when the editor has no news tab.
+void shootNews(StudioWindow *window, Shooter &shooter, int &number)
+{
+    auto *tabs = window->findChild<QTabWidget *>(QStringLiteral("mainTabView"));
+    auto *panel = tabs ? tabs->findChild<NewsPanel *>() : nullptr;
+    if (!panel)
+        return;
+    LocalPageServer server;
+    QFile notice(QStringLiteral(":/tour/news-notice.html"));
+    if (!notice.open(QIODevice::ReadOnly))
+        return;
+    server.setPage(QStringLiteral("/notice.html"), notice.readAll());
+    server.setPage(QStringLiteral("/feed.json"),
+                   QStringLiteral(R"([{"displayURL": "%1", "openURL": "%1"}])")
+                       .arg(server.url(QStringLiteral("/notice.html")).toString())
+                       .toUtf8(),
+                   "application/json");
+    window->tabs()->setCurrentIndex(0);
+    NewsFeed::shared().setBaseFeedURL(server.url(QStringLiteral("/feed.json")));
+    NewsFeed::shared().checkFeed();
+    if (waitFor(panel, &NewsPanel::webViewIsLoadingChanged, 10000) && panel->webViewIsLoading())
+        waitFor(panel, &NewsPanel::webViewIsLoadingChanged, 30000);
+    settle(500);
+    shooter.save(editorShotName(number, QStringLiteral("news")), ScreenshotTour::compose(window));
+    NewsFeed::shared().setBaseFeedURL(QUrl());
+    tabs->setCurrentIndex(0);
+}
+
 } // namespace
 
 QString ScreenshotTour::demoShopPath()
@@ -214,6 +246,8 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
     QTemporaryDir scratch;
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.filePath(QStringLiteral("settings")));
+    // Nor fetch the makers' news: the news shot serves its own.
+    qputenv("TILLBOX_FEED_URL", "");
     DialogHooks &hooks = DialogHooks::current();
     const DialogHooks real = hooks;
 
@@ -293,6 +327,7 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
 
     int number = 8;
     shootEditor(window, shooter, number);
+    shootNews(window, shooter, number);
 
     // An edit, then closing: the unsaved-changes question.
     window->titleEdit()->setText(window->titleEdit()->text() + QStringLiteral(" (new season)"));

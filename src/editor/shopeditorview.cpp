@@ -2,6 +2,7 @@
 
 #include "editor/editorcontext.h"
 #include "editor/headerfootersection.h"
+#include "editor/newspanel.h"
 #include "editor/optionspane.h"
 #include "editor/productdescriptionpage.h"
 #include "editor/productgeneralpage.h"
@@ -65,6 +66,7 @@ ShopEditorView::ShopEditorView(EditorContext &context, QWidget *parent) : QWidge
     m_mainTabView->setAccessibleName(tr("Shop and news"));
     m_mainTabView->setDocumentMode(true);
     m_mainTabView->addTab(buildShopTab(), tr("&Shop"));
+    m_mainTabView->addTab(new NewsPanel(m_mainTabView), tr("&News"));
     layout->addWidget(m_mainTabView);
 
     // A new editor starts on the first section and the first product page.
