@@ -35,10 +35,16 @@ ProductListPane::ProductListPane(EditorContext &context, QWidget *parent)
 
     m_filter->setSourceModel(m_model);
     m_table = new TBXProductTableView(this);
-    auto *cell = new TillboxCustomCell(m_table);
-    m_table->setItemDelegate(cell);
-    m_table->verticalHeader()->setDefaultSectionSize(cell->sizeHint(QStyleOptionViewItem(), {}).height());
+    m_cell = new TillboxCustomCell(m_table);
+    m_table->setItemDelegate(m_cell);
+    m_table->verticalHeader()->setDefaultSectionSize(m_cell->sizeHint(QStyleOptionViewItem(), {}).height());
     m_table->setRecordModel(m_model, m_filter);
+    // The rows' pictures are fitted on other threads while the author looks
+    // at the first ones.
+    const auto prepareAll = [this] { m_cell->prepare(m_model->products()); };
+    connect(m_model, &QAbstractItemModel::modelReset, this, prepareAll);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, prepareAll);
+    prepareAll();
     layout->addWidget(m_table, 1);
 
     auto *buttons = new QHBoxLayout;

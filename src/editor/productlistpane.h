@@ -30,6 +30,7 @@ public:
     QLineEdit *searchField() const { return m_search; }
     ProductTableModel *model() const { return m_model; }
     ProductFilterModel *filter() const { return m_filter; }
+    TillboxCustomCell *cell() const { return m_cell; }
 
 private:
     void search(const QString &text);
@@ -42,4 +43,5 @@ private:
     QPushButton *m_add;
     QPushButton *m_remove;
     QPushButton *m_duplicate;
+    TillboxCustomCell *m_cell;
 };

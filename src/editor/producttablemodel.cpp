@@ -59,6 +59,11 @@ std::shared_ptr<TillboxProduct> ProductTableModel::product(int row) const
     return m_plugin.productController().arrangedObjects().value(row);
 }
 
+const QList<std::shared_ptr<TillboxProduct>> &ProductTableModel::products() const
+{
+    return m_plugin.productController().arrangedObjects();
+}
+
 int ProductTableModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_plugin.productController().arrangedObjects().size());

@@ -21,6 +21,7 @@ public:
 
     Owner owner() const override { return nullptr; }
     std::shared_ptr<TillboxProduct> product(int row) const;
+    const QList<std::shared_ptr<TillboxProduct>> &products() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

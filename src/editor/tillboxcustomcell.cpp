@@ -12,12 +12,17 @@
 #include <QBuffer>
 #include <QHash>
 #include <QImageReader>
+#include <QMutex>
 #include <QPainter>
+#include <QThread>
 
 namespace {
 
+// Also called from the threads that fit pictures ahead of time.
 QImage bundleImage(const QString &name)
 {
+    static QMutex lock;
+    const QMutexLocker locked(&lock);
     static QHash<QString, QImage> images;
     auto it = images.find(name);
     if (it == images.end())
@@ -37,8 +42,8 @@ QImage reducedPixels(const Picture &picture, int box)
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     const QSize raw = reader.size();
-    if (raw.isValid() && (raw.width() > 2 * box || raw.height() > 2 * box)) {
-        const double scale = std::max(2.0 * box / raw.width(), 2.0 * box / raw.height());
+    if (raw.isValid() && (raw.width() > box || raw.height() > box)) {
+        const double scale = std::max(double(box) / raw.width(), double(box) / raw.height());
         reader.setScaledSize(QSize(std::max(1, int(raw.width() * scale + 0.5)), std::max(1, int(raw.height() * scale + 0.5))));
     }
     return reader.read();
@@ -46,8 +51,25 @@ QImage reducedPixels(const Picture &picture, int box)
 
 } // namespace
 
-TillboxCustomCell::TillboxCustomCell(QObject *parent) : QStyledItemDelegate(parent), m_boxed(512)
+namespace {
+
+QFont sized(double points)
 {
+    QFont font = QApplication::font();
+    font.setPointSizeF(points);
+    return font;
+}
+
+// Room for every fitted picture of a large page (a 32 by 32 picture is 4 KB).
+constexpr int kCacheKilobytes = 64 * 1024;
+
+} // namespace
+
+TillboxCustomCell::TillboxCustomCell(QObject *parent)
+    : QStyledItemDelegate(parent), m_firstFont(sized(14)), m_secondFont(sized(12)), m_firstMetrics(m_firstFont),
+      m_secondMetrics(m_secondFont), m_boxed(kCacheKilobytes)
+{
+    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
     connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notificationPosted, this,
             [this](const QString &name) {
                 if (name != TBXProductChangedNotification)
@@ -57,18 +79,11 @@ TillboxCustomCell::TillboxCustomCell(QObject *parent) : QStyledItemDelegate(pare
             });
 }
 
-QFont TillboxCustomCell::firstRowFont()
+TillboxCustomCell::~TillboxCustomCell()
 {
-    QFont font = QApplication::font();
-    font.setPointSizeF(14);
-    return font;
-}
-
-QFont TillboxCustomCell::secondRowFont()
-{
-    QFont font = QApplication::font();
-    font.setPointSizeF(12);
-    return font;
+    *m_stopping = true;
+    m_pool.clear();
+    m_pool.waitForDone();
 }
 
 QImage TillboxCustomCell::badge(int status)
@@ -83,13 +98,8 @@ QImage TillboxCustomCell::badge(int status)
     }
 }
 
-QImage TillboxCustomCell::boxedPicture(const TillboxProduct &product) const
+QImage TillboxCustomCell::fit(const std::shared_ptr<const Picture> &picture)
 {
-    const std::shared_ptr<const Picture> picture = product.icon();
-    if (Boxed *cached = m_boxed.object(&product)) {
-        if (picture ? cached->picture.lock() == picture : cached->placeholder)
-            return cached->image;
-    }
     QImage pixels = picture ? reducedPixels(*picture, kPictureBox) : QImage();
     QSize size = picture ? picture->size() : QSize();
     if (pixels.isNull()) {
@@ -98,10 +108,62 @@ QImage TillboxCustomCell::boxedPicture(const TillboxProduct &product) const
         pixels = bundleImage(QStringLiteral("iconItem"));
         size = pixels.size();
     }
-    const QImage boxed =
-        ProportionalScaling::imageByScalingProportionallyToSize(pixels, size, kPictureBox, kPictureBox, false);
-    m_boxed.insert(&product, new Boxed{picture, !picture, boxed});
+    return ProportionalScaling::imageByScalingProportionallyToSize(pixels, size, kPictureBox, kPictureBox, false);
+}
+
+void TillboxCustomCell::keep(const TillboxProduct *product, const std::shared_ptr<const Picture> &picture,
+                             const QImage &image) const
+{
+    m_boxed.insert(product, new Boxed{picture, !picture, image}, std::max<qsizetype>(1, image.sizeInBytes() / 1024));
+}
+
+QImage TillboxCustomCell::boxedPicture(const TillboxProduct &product) const
+{
+    const std::shared_ptr<const Picture> picture = product.icon();
+    if (Boxed *cached = m_boxed.object(&product)) {
+        if (picture ? cached->picture.lock() == picture : cached->placeholder)
+            return cached->image;
+    }
+    const QImage boxed = fit(picture);
+    keep(&product, picture, boxed);
     return boxed;
+}
+
+void TillboxCustomCell::prepare(const QList<std::shared_ptr<TillboxProduct>> &products)
+{
+    constexpr qsizetype kBatch = 64;
+    for (qsizetype first = 0; first < products.size(); first += kBatch) {
+        QList<std::pair<const TillboxProduct *, std::shared_ptr<const Picture>>> batch;
+        for (qsizetype i = first; i < std::min(first + kBatch, products.size()); ++i) {
+            const TillboxProduct *product = products[i].get();
+            if (!m_boxed.contains(product))
+                batch.append({product, product->icon()});
+        }
+        if (batch.isEmpty())
+            continue;
+        m_pool.start([this, batch, stopping = m_stopping] {
+            QList<QImage> images;
+            for (const auto &entry : batch) {
+                if (*stopping)
+                    return;
+                images.append(fit(entry.second));
+            }
+            // Kept on the cell's thread, and only while the product still
+            // has the picture that was fitted.
+            QMetaObject::invokeMethod(this, [this, batch, images] {
+                for (qsizetype i = 0; i < batch.size(); ++i) {
+                    if (!m_boxed.contains(batch[i].first))
+                        keep(batch[i].first, batch[i].second, images[i]);
+                }
+            }, Qt::QueuedConnection);
+        });
+    }
+}
+
+void TillboxCustomCell::waitForPrepared()
+{
+    m_pool.waitForDone();
+    QCoreApplication::sendPostedEvents(this);
 }
 
 void TillboxCustomCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -133,10 +195,10 @@ void TillboxCustomCell::paint(QPainter *painter, const QStyleOptionViewItem &opt
     const auto oneLine = [](QString text) { return text.replace(QLatin1Char('\n'), QLatin1Char(' ')); };
     const QString first = oneLine(index.data(Qt::DisplayRole).toString());
     const QString second = oneLine(index.data(SecondRowRole).toString());
-    const QFont firstFont = firstRowFont();
-    const QFont secondFont = secondRowFont();
-    const QFontMetrics firstMetrics(firstFont);
-    const QFontMetrics secondMetrics(secondFont);
+    const QFont &firstFont = m_firstFont;
+    const QFont &secondFont = m_secondFont;
+    const QFontMetrics &firstMetrics = m_firstMetrics;
+    const QFontMetrics &secondMetrics = m_secondMetrics;
     const int width = std::max(0, content.right() + 1 - textLeft);
 
     painter->save();
@@ -153,6 +215,6 @@ void TillboxCustomCell::paint(QPainter *painter, const QStyleOptionViewItem &opt
 
 QSize TillboxCustomCell::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
-    const int text = QFontMetrics(firstRowFont()).height() + QFontMetrics(secondRowFont()).height();
+    const int text = m_firstMetrics.height() + m_secondMetrics.height();
     return {option.rect.width(), std::max(text, kPictureBox + 2 * -kBadgeOffset) + 6};
 }
