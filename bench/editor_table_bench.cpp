@@ -159,6 +159,11 @@ int main(int argc, char **argv)
     });
     std::printf("search keystroke: %.1f ms mean, %.1f ms worst of %d; clearing %.1f ms (target < 50 ms)\n",
                 total / keys, worst, keys, clearing.wall);
+
+    // List steps at this size: each reaches every view of the list.
+    const Times add = timed([&] { list->addProduct(); });
+    const Times undo = timed([&] { stack.undo(); });
+    std::printf("add product: %.1f ms, undoing it: %.1f ms\n", add.wall, undo.wall);
     page->setEditor(nullptr);
     return 0;
 }
