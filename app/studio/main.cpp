@@ -24,6 +24,9 @@ int main(int argc, char **argv)
     // start; there the preview runs without its sandbox.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The embedded browser shares OpenGL contexts with the widgets; this must
+    // be said before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     Studio::setApplicationNames();
     QApplication::setApplicationVersion(QStringLiteral(TILLBOX_VERSION));

@@ -1,20 +1,29 @@
 #include "screenshottour.h"
 
 #include "dialoghooks.h"
+#include "editor/localpageserver.h"
+#include "editor/newspanel.h"
 #include "previewpane.h"
 #include "studio.h"
 #include "studiodocument.h"
 #include "studiowindow.h"
 
+#include "editor/shopeditorview.h"
+
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QTabWidget>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -76,6 +85,108 @@ private:
     bool m_failed = false;
 };
 
+// A file name for a shot of the editor: the next number, then what it shows.
+QString editorShotName(int &number, const QString &what)
+{
+    QString name = what.toLower();
+    name.replace(QRegularExpression(QStringLiteral("[^a-z0-9]+")), QStringLiteral("-"));
+    return QStringLiteral("%1-editor-%2.png").arg(number++, 2, 10, QLatin1Char('0')).arg(name.remove(QLatin1Char('&')));
+}
+
+// The shop editor of the shown page: each section and product page, then the
+// page's options dialog tab by tab, each checkout back-end's page and the
+// sheets that open from it.
+void shootEditor(StudioWindow *window, Shooter &shooter, int &number)
+{
+    auto *view = window->findChild<ShopEditorView *>();
+    if (!view)
+        return;
+    window->tabs()->setCurrentIndex(0);
+    view->mainTabView()->setCurrentIndex(0);
+    view->handlePluginToolbarClick(0);
+    const QStringList pages = {QStringLiteral("product general"), QStringLiteral("product description"),
+                               QStringLiteral("product pricing"), QStringLiteral("product options")};
+    for (int page = 0; page < pages.size(); ++page) {
+        view->handleProductToolbarClick(page);
+        settle(150);
+        shooter.save(editorShotName(number, pages[page]), ScreenshotTour::compose(window));
+    }
+    view->handleProductToolbarClick(0);
+    for (const auto &[section, what] : {std::pair(1, QStringLiteral("shipping")), std::pair(2, QStringLiteral("header footer"))}) {
+        view->handlePluginToolbarClick(section);
+        settle(150);
+        shooter.save(editorShotName(number, what), ScreenshotTour::compose(window));
+    }
+    view->handlePluginToolbarClick(0);
+
+    std::unique_ptr<QDialog> dialog = window->makeOptionsDialog();
+    if (!dialog)
+        return;
+    dialog->show();
+    settle(150);
+    auto *tabs = dialog->findChild<QTabWidget *>();
+    for (int tab = 0; tabs && tab < tabs->count(); ++tab) {
+        tabs->setCurrentIndex(tab);
+        settle(100);
+        shooter.save(editorShotName(number, QStringLiteral("options ") + tabs->tabText(tab)),
+                     ScreenshotTour::compose(window, dialog.get()));
+        auto *checkouts = tabs->widget(tab)->findChild<QComboBox *>(QStringLiteral("checkoutPopUpButton"));
+        for (int item = 1; checkouts && item < checkouts->count(); ++item) {
+            checkouts->setCurrentIndex(item);
+            Q_EMIT checkouts->activated(item);
+            settle(100);
+            shooter.save(editorShotName(number, QStringLiteral("checkout ") + checkouts->itemText(item)),
+                         ScreenshotTour::compose(window, dialog.get()));
+        }
+        if (checkouts) {
+            checkouts->setCurrentIndex(0);
+            Q_EMIT checkouts->activated(0);
+        }
+    }
+    for (const char *sheetName : {"smtpOptionWindow", "directOrderCustomizationWindow"}) {
+        auto *sheet = dialog->findChild<QDialog *>(QLatin1String(sheetName));
+        if (!sheet)
+            sheet = window->findChild<QDialog *>(QLatin1String(sheetName));
+        if (!sheet)
+            continue;
+        sheet->show();
+        settle(150);
+        shooter.save(editorShotName(number, QLatin1String(sheetName)), ScreenshotTour::compose(window, sheet));
+        sheet->hide();
+    }
+    dialog->hide();
+    window->releaseOptionsView(dialog.get());
+}
+
+// The editor's news tab showing a notice from a feed served on this machine;
+// nothing when the editor has no news tab.
+void shootNews(StudioWindow *window, Shooter &shooter, int &number)
+{
+    auto *tabs = window->findChild<QTabWidget *>(QStringLiteral("mainTabView"));
+    auto *panel = tabs ? tabs->findChild<NewsPanel *>() : nullptr;
+    if (!panel)
+        return;
+    LocalPageServer server;
+    QFile notice(QStringLiteral(":/tour/news-notice.html"));
+    if (!notice.open(QIODevice::ReadOnly))
+        return;
+    server.setPage(QStringLiteral("/notice.html"), notice.readAll());
+    server.setPage(QStringLiteral("/feed.json"),
+                   QStringLiteral(R"([{"displayURL": "%1", "openURL": "%1"}])")
+                       .arg(server.url(QStringLiteral("/notice.html")).toString())
+                       .toUtf8(),
+                   "application/json");
+    window->tabs()->setCurrentIndex(0);
+    NewsFeed::shared().setBaseFeedURL(server.url(QStringLiteral("/feed.json")));
+    NewsFeed::shared().checkFeed();
+    if (waitFor(panel, &NewsPanel::webViewIsLoadingChanged, 10000) && panel->webViewIsLoading())
+        waitFor(panel, &NewsPanel::webViewIsLoadingChanged, 30000);
+    settle(500);
+    shooter.save(editorShotName(number, QStringLiteral("news")), ScreenshotTour::compose(window));
+    NewsFeed::shared().setBaseFeedURL(QUrl());
+    tabs->setCurrentIndex(0);
+}
+
 } // namespace
 
 QString ScreenshotTour::demoShopPath()
@@ -135,6 +246,8 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
     QTemporaryDir scratch;
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.filePath(QStringLiteral("settings")));
+    // Nor fetch the makers' news: the news shot serves its own.
+    qputenv("TILLBOX_FEED_URL", "");
     DialogHooks &hooks = DialogHooks::current();
     const DialogHooks real = hooks;
 
@@ -211,6 +324,10 @@ int ScreenshotTour::run(const QString &folder, const QString &site)
         shooter.save(QStringLiteral("06-page-menu.png"), shot);
         menu->hide();
     }
+
+    int number = 8;
+    shootEditor(window, shooter, number);
+    shootNews(window, shooter, number);
 
     // An edit, then closing: the unsaved-changes question.
     window->titleEdit()->setText(window->titleEdit()->text() + QStringLiteral(" (new season)"));

@@ -724,26 +724,42 @@ void StudioWindow::refreshPreview()
 
 void StudioWindow::showOptions()
 {
+    std::unique_ptr<QDialog> dialog = makeOptionsDialog();
+    if (!dialog)
+        return;
+    dialog->exec();
+    releaseOptionsView(dialog.get());
+}
+
+std::unique_ptr<QDialog> StudioWindow::makeOptionsDialog()
+{
     TillboxPlugin *plugin = m_shownPlugin;
     if (!plugin)
-        return;
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Options of %1").arg(quoted(m_document->page(selectedPage()).page.title)));
-    auto *layout = new QVBoxLayout(&dialog);
-    QPointer<QWidget> view = qobject_cast<QWidget *>(plugin->optionsAndConfigurationView());
+        return nullptr;
+    auto dialog = std::make_unique<QDialog>(this);
+    dialog->setWindowTitle(QStringLiteral("Options of %1").arg(quoted(m_document->page(selectedPage()).page.title)));
+    auto *layout = new QVBoxLayout(dialog.get());
+    QWidget *view = qobject_cast<QWidget *>(plugin->optionsAndConfigurationView());
     if (view) {
         layout->addWidget(view);
+        view->show();
     } else {
-        auto *none = new QLabel(QStringLiteral("This page has no options to set."), &dialog);
+        auto *none = new QLabel(QStringLiteral("This page has no options to set."), dialog.get());
         layout->addWidget(none);
     }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog.get());
+    connect(buttons, &QDialogButtonBox::rejected, dialog.get(), &QDialog::reject);
     layout->addWidget(buttons);
-    dialog.exec();
+    return dialog;
+}
+
+void StudioWindow::releaseOptionsView(QDialog *dialog)
+{
     // The view belongs to the page's editor, which shows it again next time.
-    if (view)
-        view->setParent(nullptr);
+    for (QWidget *child : dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (m_shownPlugin && child == m_shownPlugin->optionsAndConfigurationView())
+            child->setParent(nullptr);
+    }
 }
 
 void StudioWindow::showAbout()

@@ -15,6 +15,7 @@
 class AlertRelay;
 class PageSnapshot;
 class PluginEditor;
+class QDialog;
 class QUndoStack;
 class PreviewPane;
 class QAction;
@@ -59,6 +60,10 @@ public:
     void refreshPreview();
     void exportSite();
     void showOptions();
+    // The dialog that shows the selected page's options view; null without a
+    // page. Give it back with releaseOptionsView() before deleting it.
+    std::unique_ptr<QDialog> makeOptionsDialog();
+    void releaseOptionsView(QDialog *dialog);
     // True while the site's export runs.
     bool isExporting() const;
 

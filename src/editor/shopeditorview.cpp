@@ -2,12 +2,15 @@
 
 #include "editor/editorcontext.h"
 #include "editor/headerfootersection.h"
+#include "editor/newspanel.h"
 #include "editor/optionspane.h"
 #include "editor/productdescriptionpage.h"
 #include "editor/productgeneralpage.h"
 #include "editor/productlistpane.h"
 #include "editor/productpricingpage.h"
 #include "editor/shippingsection.h"
+
+#include "plugin/tillboxplugin.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -60,8 +63,10 @@ ShopEditorView::ShopEditorView(EditorContext &context, QWidget *parent) : QWidge
     layout->setContentsMargins(0, 0, 0, 0);
     m_mainTabView = new QTabWidget(this);
     m_mainTabView->setObjectName(QStringLiteral("mainTabView"));
+    m_mainTabView->setAccessibleName(tr("Shop and news"));
     m_mainTabView->setDocumentMode(true);
     m_mainTabView->addTab(buildShopTab(), tr("&Shop"));
+    m_mainTabView->addTab(new NewsPanel(m_mainTabView), tr("&News"));
     layout->addWidget(m_mainTabView);
 
     // A new editor starts on the first section and the first product page.
@@ -97,6 +102,15 @@ QWidget *ShopEditorView::buildShopTab()
         bar->addWidget(button);
     }
     bar->addStretch();
+    // The page's options (checkout, currency, cart) open in the host's
+    // options view.
+    auto *options = new QToolButton(tab);
+    options->setObjectName(QStringLiteral("showOptionsButton"));
+    options->setText(tr("Shop Options\u2026"));
+    options->setAccessibleName(tr("Shop options"));
+    options->setToolTip(tr("Checkout, currency, cart and texts of this shop page"));
+    connect(options, &QToolButton::clicked, this, [this] { m_context.plugin().broadcastPluginSettingsRequest(); });
+    bar->addWidget(options);
     layout->addLayout(bar);
 
     m_pluginTabView = new QStackedWidget(tab);
@@ -120,7 +134,8 @@ QWidget *ShopEditorView::buildProductsSection()
     m_productsSplitView->addWidget(m_productList);
 
     auto *details = new QWidget(m_productsSplitView);
-    details->setMinimumWidth(kProductDetailsMinimum);
+    // The divider stops kProductDetailsMinimum from the right edge.
+    details->setMinimumWidth(kProductDetailsMinimum - m_productsSplitView->handleWidth());
     auto *layout = new QVBoxLayout(details);
     layout->setContentsMargins(0, 0, 0, 0);
     auto *bar = new QHBoxLayout;

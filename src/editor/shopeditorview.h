@@ -24,6 +24,7 @@ public:
     explicit ShopEditorView(EditorContext &context, QWidget *parent = nullptr);
     ~ShopEditorView() override;
 
+    EditorContext &context() const { return m_context; }
     QTabWidget *mainTabView() const { return m_mainTabView; }
     QStackedWidget *pluginTabView() const { return m_pluginTabView; }
     QStackedWidget *productTabView() const { return m_productTabView; }

@@ -441,3 +441,26 @@ TEST_F(ProductTest, LoadingJpegProductsDecodesNoPixels)
         ASSERT_FALSE(loaded->icon()->isDecoded());
     }
 }
+
+// Editors write fields by name through the setters' rules: the SKU reaches
+// the registry, the thumbnail width is clamped, the picture bytes rebuild it.
+TEST(TillboxProduct, FieldAccessByNameKeepsTheSetterRules)
+{
+    auto product = TillboxProduct::create();
+    QStringList announced;
+    QObject::connect(product.get(), &TillboxProduct::valueChanged, [&](const QString &key) { announced << key; });
+    for (const QString &field : product->toJson().keys()) {
+        // The picture is rebuilt from its bytes on every store, by design.
+        if (field != QLatin1String("icon") && field != QLatin1String("image"))
+            product->setFieldValue(field, product->fieldValue(field));
+    }
+    EXPECT_TRUE(announced.isEmpty()) << announced.join(u',').toStdString();
+
+    product->setFieldValue(u"SKU", QStringLiteral("CAP-1"));
+    product->setFieldValue(u"iconWidth", 4000);
+    product->setFieldValue(u"price", 12.5);
+    EXPECT_EQ(ProductRegistry::allOrderedProducts().value(0), product);
+    EXPECT_EQ(ProductRegistry::allProducts().value(0).value(QStringLiteral("SKU")).toString(), QStringLiteral("CAP-1"));
+    EXPECT_EQ(product->iconWidth(), TBXMaxIconSize);
+    EXPECT_FLOAT_EQ(product->price(), 12.5f);
+}

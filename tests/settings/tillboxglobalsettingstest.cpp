@@ -281,3 +281,27 @@ TEST(TillboxGlobalSettings, CurrencyOperationsAnnounceOnTheCurrency)
     EXPECT_TRUE(settingsChanges.isEmpty());
     EXPECT_EQ(currencyChanges, QStringList({"code", "symbol"}));
 }
+
+// Editors read and write fields by name: storing a field's own value changes
+// nothing, and a store goes through the setter's rules and announcement.
+TEST(TillboxGlobalSettings, FieldAccessByName)
+{
+    TestBundle bundle;
+    TillboxGlobalSettings s(bundle.bundle());
+    QStringList announced;
+    QObject::connect(&s, &TillboxGlobalSettings::valueChanged, [&](const QString &key) { announced << key; });
+    for (const QString &field : s.toJson().keys())
+        s.setFieldValue(field, s.fieldValue(field));
+    EXPECT_TRUE(announced.isEmpty()) << announced.join(u',').toStdString();
+
+    s.setFieldValue(u"eJunkieAccount", QStringLiteral("shop-42"));
+    s.setFieldValue(u"cartBackgroundColor", QVariant());
+    s.setFieldValue(u"effectsDuration", 1.5);
+    s.setFieldValue(u"cartWidth", 640.0);
+    EXPECT_EQ(s.eJunkieAccount(), QStringLiteral("shop-42"));
+    EXPECT_FALSE(s.cartBackgroundColor().has_value());
+    EXPECT_EQ(s.fieldValue(u"effectsDurationString"), s.effectsDurationString());
+    EXPECT_NE(s.effectsDurationString(), TillboxGlobalSettings(bundle.bundle()).effectsDurationString());
+    EXPECT_EQ(s.cartWidth(), 640);
+    EXPECT_EQ(announced.first(), QStringLiteral("EJunkieAccount"));
+}

@@ -9,6 +9,11 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The editors fetch no news from the makers' server while the studio is tested.
+    qputenv("TILLBOX_FEED_URL", "");
+    // The embedded browser shares OpenGL contexts with the widgets; this must
+    // be said before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QTemporaryDir settings;
     QSettings::setDefaultFormat(QSettings::IniFormat);

@@ -8,6 +8,9 @@
 #include "studiodocument.h"
 #include "studiowindow.h"
 
+#include "editor/editorcontext.h"
+#include "editor/fieldbinder.h"
+#include "editor/shopeditorview.h"
 #include "exchange/ferrulesync.h"
 #include "exchange/shopclipboard.h"
 #include "host/bundle.h"
@@ -154,6 +157,43 @@ TEST_F(StudioTest, EditMarksTheTitleSaveClearsItAndTheEditIsReopened)
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->document().page(0).plugin->globalSettings()->cartWidth(), width);
     window = again;
+}
+
+// Undo and redo run through the Edit menu on the document's stack: undoing
+// back to the saved state takes the unsaved mark away, unless something the
+// stack does not track changed as well.
+TEST_F(StudioTest, UndoBackToTheSavedStateClearsTheUnsavedMark)
+{
+    auto *view = window->findChild<ShopEditorView *>();
+    ASSERT_NE(view, nullptr);
+    QLineEdit cartID;
+    view->context().settings().bind(&cartID, QStringLiteral("cartID"));
+    const QString saved = plugin().globalSettings()->cartID();
+    QAction *undo = window->findChild<QAction *>(QStringLiteral("undo"));
+    QAction *redo = window->findChild<QAction *>(QStringLiteral("redo"));
+    ASSERT_TRUE(undo && redo);
+    EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+
+    cartID.setText(QStringLiteral("spring-cart"));
+    Q_EMIT cartID.editingFinished();
+    EXPECT_TRUE(window->isWindowModified());
+    undo->trigger();
+    EXPECT_EQ(plugin().globalSettings()->cartID(), saved);
+    EXPECT_FALSE(window->isWindowModified());
+    redo->trigger();
+    EXPECT_EQ(plugin().globalSettings()->cartID(), QStringLiteral("spring-cart"));
+    EXPECT_TRUE(window->isWindowModified());
+
+    window->action(QStringLiteral("save"))->trigger();
+    EXPECT_FALSE(window->isWindowModified());
+    undo->trigger();
+    EXPECT_TRUE(window->isWindowModified()) << "the file holds the redone value";
+    redo->trigger();
+    EXPECT_FALSE(window->isWindowModified());
+
+    edit();
+    undo->trigger();
+    EXPECT_TRUE(window->isWindowModified()) << "the change outside the stack is still unsaved";
 }
 
 TEST_F(StudioTest, ClosingWithChangesDoesWhatTheAnswerSays)
