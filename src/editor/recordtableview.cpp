@@ -122,6 +122,16 @@ void RecordTableView::dragEnterEvent(QDragEnterEvent *event)
         QTableView::dragEnterEvent(event);
         return;
     }
+    answerForeign(event);
+}
+
+void RecordTableView::answerForeign(QDragMoveEvent *event) const
+{
+    const QMimeData *data = event->mimeData();
+    if (acceptsForeignDrop(data) && !canDropForeign(data)) {
+        event->ignore();
+        return;
+    }
     // Anything else lands on the whole table as a copy.
     event->setDropAction(Qt::CopyAction);
     event->accept();
@@ -135,8 +145,7 @@ void RecordTableView::dragMoveEvent(QDragMoveEvent *event)
             event->setDropAction(Qt::MoveAction);
         return;
     }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    answerForeign(event);
 }
 
 void RecordTableView::dropEvent(QDropEvent *event)

@@ -33,10 +33,13 @@ protected:
     void dropEvent(QDropEvent *event) override;
     // Drops the table takes besides its own rows; none here.
     virtual bool acceptsForeignDrop(const QMimeData *) const { return false; }
+    // Whether such a drop can be taken as it is (refused ones show so while dragging).
+    virtual bool canDropForeign(const QMimeData *) const { return true; }
     virtual bool dropForeign(QDropEvent *) { return false; }
 
 private:
     bool isOwnRows(const QMimeData *data) const;
+    void answerForeign(QDragMoveEvent *event) const;
     QModelIndex viewIndex(int row) const;
     void showSelectionIndex();
     void showRows(const QList<int> &rows);

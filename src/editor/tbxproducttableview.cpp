@@ -31,6 +31,11 @@ bool TBXProductTableView::acceptsForeignDrop(const QMimeData *data) const
     return data && data->hasUrls();
 }
 
+bool TBXProductTableView::canDropForeign(const QMimeData *data) const
+{
+    return droppedFiles(data).has_value();
+}
+
 bool TBXProductTableView::dropForeign(QDropEvent *event)
 {
     auto *products = qobject_cast<ProductTableModel *>(recordModel());

@@ -21,5 +21,6 @@ public:
 
 protected:
     bool acceptsForeignDrop(const QMimeData *data) const override;
+    bool canDropForeign(const QMimeData *data) const override;
     bool dropForeign(QDropEvent *event) override;
 };
