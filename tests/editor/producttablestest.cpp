@@ -143,6 +143,12 @@ TEST_F(ProductTablesTest, ARealDropOnTheTableMovesRowsAndLosesNoneAndOtherTables
     EXPECT_EQ(options->options()->rowCount(), 2);
     EXPECT_EQ(stack.count(), 0);
 
+    // A payload that does not read is refused.
+    std::unique_ptr<QMimeData> damaged(model.mimeData({model.index(1, 0)}));
+    damaged->setData(TBXProductRowType, "not an archive");
+    EXPECT_FALSE(model.dropMimeData(damaged.get(), Qt::MoveAction, 5, 0, {}));
+    EXPECT_EQ(names(), QStringLiteral("ABCDE"));
+
     QMimeData *rows = model.mimeData({model.index(1, 0), model.index(3, 0)});
     EXPECT_EQ(RowDrag::rows(rows, TBXProductRowType), (QList<int>{1, 3}));
     dropBelowRows(*pane->table(), rows);
