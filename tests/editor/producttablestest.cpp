@@ -96,6 +96,14 @@ struct MoveCase
     const char *result;
 };
 
+void PrintTo(const MoveCase &move, std::ostream *out)
+{
+    *out << "rows";
+    for (int row : move.rows)
+        *out << ' ' << row;
+    *out << " to " << move.target << " give " << move.result;
+}
+
 class RowMoves : public ProductTablesTest, public ::testing::WithParamInterface<MoveCase>
 {
 };
