@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class EditorContext;
+class QLabel;
 
 // The selected product's prices, tax, shipping, weight, purchase limit and coupon.
 class ProductPricingPage : public QWidget
@@ -12,6 +13,11 @@ class ProductPricingPage : public QWidget
 public:
     explicit ProductPricingPage(EditorContext &context, QWidget *parent = nullptr);
 
+    // The sign beside the coupon that says a coupon needs the product's SKU.
+    void setCouponWarningVisible(bool visible);
+    bool isCouponWarningVisible() const;
+
 private:
     EditorContext &m_context;
+    QLabel *m_couponWarning = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "editor/headerfootersection.h"
 #include "editor/productdescriptionpage.h"
 #include "editor/productlistpane.h"
+#include "editor/productpricingpage.h"
 #include "editor/shopeditorview.h"
 #include "editor/shopsettingsview.h"
 
@@ -111,8 +112,8 @@ void ShopEditor::redrawProductTable()
 
 void ShopEditor::setCouponWarningVisible(bool visible)
 {
-    if (m_settingsView)
-        m_settingsView->setCouponWarningVisible(visible);
+    if (auto *pricing = m_view ? m_view->findChild<ProductPricingPage *>() : nullptr)
+        pricing->setCouponWarningVisible(visible);
 }
 
 void ShopEditor::reloadShopperTexts()

@@ -327,6 +327,9 @@ void TillboxPlugin::setEditor(PluginEditor *editor)
         m_editor->setFooterText(*footer);
     showSelectedDescription();
     handleCurrencyChange();
+    // The coupon warning otherwise shows only after the next change.
+    if (const auto product = m_productController.selectedProduct())
+        m_editor->setCouponWarningVisible(product->hasCouponCode() && product->SKU().isEmpty());
 }
 
 void TillboxPlugin::setGlobalSettings(const std::shared_ptr<TillboxGlobalSettings> &settings)

@@ -261,6 +261,13 @@ TEST_F(ChangeTrackingTest, CouponWithoutSKUShowsTheWarningUntilASKUIsTyped)
     EXPECT_EQ(editor.lastCouponWarning(), true);
     plugin->productController().setSelectionIndex(1);
     EXPECT_EQ(editor.lastCouponWarning(), false);
+
+    // An editor attached to a page already showing such a product warns at once.
+    plugin->productController().setSelectionIndex(0);
+    plugin->setEditor(nullptr);
+    reset();
+    plugin->setEditor(&editor);
+    EXPECT_EQ(editor.lastCouponWarning(), true);
 }
 
 TEST_F(ChangeTrackingTest, StatusRedrawsTheTableAndCouponTypeRefreshesTheCouponField)
