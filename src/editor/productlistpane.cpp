@@ -95,6 +95,12 @@ void ProductListPane::duplicateProduct()
     m_model->duplicateProduct();
 }
 
+void ProductListPane::addProductsFromPictureWell(const QStringList &paths)
+{
+    m_search->clear();
+    m_model->acceptFilenameDrags(QStringList(paths.rbegin(), paths.rend()));
+}
+
 void ProductListPane::search(const QString &text)
 {
     m_filter->setSearchText(text);

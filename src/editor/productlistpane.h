@@ -25,6 +25,9 @@ public:
     // Removes the selected products; with none selected, removes nothing.
     void removeProduct();
     void duplicateProduct();
+    // Files dropped on the picture well that become products of their own:
+    // one per file, from the last file to the first.
+    void addProductsFromPictureWell(const QStringList &paths);
 
     TBXProductTableView *table() const { return m_table; }
     QLineEdit *searchField() const { return m_search; }

@@ -28,25 +28,24 @@ void ShopTextsTableModel::watchSettings()
     m_watch = connect(m_context.plugin().globalSettings().get(), &TillboxGlobalSettings::valueChanged, this,
                       [this](const QString &key) {
                           if (key.compare(kField, Qt::CaseInsensitive) == 0)
-                              textsChanged();
+                              reload();
                       });
 }
 
 void ShopTextsTableModel::reload()
 {
-    beginResetModel();
-    m_keys = m_context.plugin().globalSettings()->localizableStrings().keys();
-    endResetModel();
+    // The keys are the shipped texts' and rarely change; the texts do, and
+    // the table keeps its place while they do.
+    const QStringList keys = m_context.plugin().globalSettings()->localizableStrings().keys();
+    if (keys != m_keys) {
+        beginResetModel();
+        m_keys = keys;
+        endResetModel();
+    } else if (!m_keys.isEmpty()) {
+        Q_EMIT dataChanged(index(0, 0), index(int(m_keys.size()) - 1, 0));
+    }
 }
 
-void ShopTextsTableModel::textsChanged()
-{
-    // The keys are the shipped texts' and rarely change; the texts do.
-    if (m_context.plugin().globalSettings()->localizableStrings().keys() != m_keys)
-        return reload();
-    if (!m_keys.isEmpty())
-        Q_EMIT dataChanged(index(0, 0), index(int(m_keys.size()) - 1, 0));
-}
 
 int ShopTextsTableModel::rowCount(const QModelIndex &parent) const
 {

@@ -27,7 +27,6 @@ public:
 
 private:
     void watchSettings();
-    void textsChanged();
 
     EditorContext &m_context;
     QStringList m_keys;

@@ -7,7 +7,9 @@
 #include "editor/producttablemodel.h"
 #include "editor/recordtableview.h"
 #include "editor/rowdrag.h"
+#include "editor/shopeditorview.h"
 #include "editor/shoptextstablemodel.h"
+#include "editor/tbximageview.h"
 #include "editor/tbxproducttableview.h"
 
 #include "catalogue/tillboxoption.h"
@@ -203,6 +205,11 @@ TEST_F(ProductTablesTest, DroppedFilesBecomeProductsInOrderAndOnlyLocalFilesAreT
     EXPECT_EQ(stack.count(), 1);
     stack.undo();
     EXPECT_EQ(names(), QStringLiteral("A"));
+
+    // Files the picture well hands on: from the last to the first.
+    ShopEditorView editor(*context);
+    Q_EMIT editor.findChild<TBXImageView *>()->filesForNewProducts({paths[0], paths[1]});
+    EXPECT_EQ(names(), QStringLiteral("Acapshirt"));
 }
 
 TEST_F(ProductTablesTest, ListCommandsFollowTheShopAndUndo)
