@@ -10,6 +10,7 @@
 #include "editor/productlistpane.h"
 #include "editor/productpricingpage.h"
 #include "editor/shippingsection.h"
+#include "editor/tbximageview.h"
 
 #include "plugin/tillboxplugin.h"
 
@@ -145,7 +146,11 @@ QWidget *ShopEditorView::buildProductsSection()
 
     m_productTabView = new QStackedWidget(details);
     m_productTabView->setObjectName(QStringLiteral("productTabView"));
-    m_productTabView->addWidget(new ScrollingPage(new ProductGeneralPage(m_context)));
+    auto *general = new ProductGeneralPage(m_context);
+    // Files the picture well hands on become products of the list.
+    connect(general->imageView(), &TBXImageView::filesForNewProducts, m_productList,
+            &ProductListPane::addProductsFromPictureWell);
+    m_productTabView->addWidget(new ScrollingPage(general));
     m_descriptionPage = new ProductDescriptionPage(m_context);
     m_productTabView->addWidget(m_descriptionPage);
     m_productTabView->addWidget(new ScrollingPage(new ProductPricingPage(m_context)));

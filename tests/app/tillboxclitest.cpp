@@ -2,11 +2,13 @@
 #include "settings/tillboxglobalsettings.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -133,8 +135,21 @@ TEST(TillboxCli, ExportWritesAWorkingSiteAndRefusesAnUnwritableFolder)
                              "/index.html"})
         EXPECT_TRUE(QFileInfo::exists(out + file)) << file;
 
+    // The page's files folder, moved whole into a new place the first time,
+    // is filled file by file over the old one the next: the same files.
+    const QDir files(out + "/shop/index_files");
+    const auto contents = [&] {
+        QMap<QString, QByteArray> map;
+        for (const QString &name : files.entryList(QDir::Files))
+            map.insert(name, readFile(files.filePath(name)));
+        return map;
+    };
+    const QMap<QString, QByteArray> first = contents();
+    EXPECT_GE(first.size(), 4);
+
     // Quiet mode prints nothing on success.
     EXPECT_TRUE(tillbox({"-q", "export", site, out}).err.isEmpty());
+    EXPECT_EQ(contents(), first);
 
     // An output path below a plain file cannot be made: refused before any work.
     writeFile(dir.filePath("file"), "x");
