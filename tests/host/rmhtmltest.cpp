@@ -22,37 +22,15 @@ StyledText styled(std::initializer_list<Piece> pieces)
 
 TextAttributes font(const QString &name, double size = 12.0)
 {
-    TextAttributes attributes;
-    attributes.font = TextFont{name, size};
-    return attributes;
+    return {.font = TextFont{name, size}};
 }
-
 TextAttributes colored(const Color &color, TextAttributes attributes = {})
 {
     attributes.color = color;
     return attributes;
 }
-
-TextAttributes linked(const QString &link)
-{
-    TextAttributes attributes;
-    attributes.link = link;
-    return attributes;
-}
-
-TextAttributes aligned(TextAlignment alignment)
-{
-    TextAttributes attributes;
-    attributes.alignment = alignment;
-    return attributes;
-}
-
-TextAttributes underlined()
-{
-    TextAttributes attributes;
-    attributes.underline = true;
-    return attributes;
-}
+TextAttributes linked(const QString &link) { return {.link = link}; }
+TextAttributes aligned(TextAlignment alignment) { return {.alignment = alignment}; }
 
 struct FragmentCase
 {
@@ -91,7 +69,7 @@ const FragmentCase kFragmentCases[] = {
      styled({{"a"}, {"b", font("Times-Bold")}, {"c", font("Times-BoldItalic")},
              {"d", font("Times-Bold")}}),
      "<p>a<strong>b<em>c</em>d</strong></p>"},
-    {"Underline", styled({{"u", underlined()}}), "<p><u>u</u></p>"},
+    {"Underline", styled({{"u", {.underline = true}}}), "<p><u>u</u></p>"},
     {"SameLookMerged", styled({{"a", font("Helvetica")}, {"b", font("Times-Roman")}}), "<p>ab</p>"},
     {"FontSize", styled({{"big", font("Helvetica", 14)}}), "<p><span style=\"font-size:14px\">big</span></p>"},
     {"FractionalFontSize", styled({{"s", font("Helvetica", 10.5)}}),
@@ -124,7 +102,7 @@ const FragmentCase kFragmentCases[] = {
     {"LinkAcrossParagraphs", styled({{"a\nb", linked("#n")}}),
      "<p><a href=\"#n\">a</a></p>\n<p><a href=\"#n\">b</a></p>"},
     {"LinkOutsideBold",
-     styled({{"x", [] { auto a = font("Helvetica-Bold"); a.link = "#b"; return a; }()}}),
+     styled({{"x", {.font = TextFont{"Helvetica-Bold", 12.0}, .link = "#b"}}}),
      "<p><a href=\"#b\"><strong>x</strong></a></p>"},
     // Alignment
     {"Centered", styled({{"c", aligned(TextAlignment::Center)}}), "<p style=\"text-align:center\">c</p>"},

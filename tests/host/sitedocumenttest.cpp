@@ -235,14 +235,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "page 3 (\"A\"): \"UniqueID\" is also used by page 1"}),
     [](const ::testing::TestParamInfo<DamagedCase> &info) { return std::string(info.param.name); });
 
+// Of a page only "UniqueID" and "Location" are required.
 TEST(SiteDocument, MissingOptionalKeysReadAsDefaults)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("site.tillbox");
-    writeFile(path, validFile());
     SiteDocument site;
     QString error;
-    ASSERT_TRUE(site.load(path, &error)) << error.toStdString();
+    ASSERT_TRUE(site.loadData(validFile(), &error)) << error.toStdString();
     ASSERT_EQ(site.pages().size(), 2);
     EXPECT_EQ(site.pages().at(0).fileName, QStringLiteral("index.html"));
     EXPECT_TRUE(site.pages().at(0).title.isNull());
@@ -278,14 +276,10 @@ TEST(SiteDocument, PagesThatWouldLeaveTheSiteAreRefused)
     EXPECT_FALSE(site.updatePage({"Z", "", "", "index.html", {}}, &error));
     EXPECT_TRUE(site.removePage("A"));
     EXPECT_FALSE(site.removePage("A"));
-}
 
-TEST(SiteDocument, SaveRefusesASiteNameThatIsNoFolderName)
-{
+    // Nor is a site saved whose name is no folder name.
     QTemporaryDir dir;
-    SiteDocument site;
     site.setSiteName("a/b");
-    QString error;
     EXPECT_FALSE(site.save(dir.filePath("s"), &error));
     EXPECT_TRUE(error.contains("\"SiteName\"")) << error.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("s")));

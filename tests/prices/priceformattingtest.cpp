@@ -7,6 +7,8 @@
 
 #include <QLocale>
 #include <cmath>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -35,12 +37,15 @@ Shop euro(int decimals = 2)
 
 // --- Patterns --------------------------------------------------------------------------
 
+// A shop's two patterns, and how values read in them: as a price
+// (localizedStringWithPrice) and as an option's surcharge.
 struct PatternCase
 {
     const char *name;
     Shop shop;
     const char *pricePattern;
     const char *optionPattern;
+    std::vector<std::tuple<double, const char *, const char *>> shown = {};
 };
 
 class PricePatternTest : public ::testing::TestWithParam<PatternCase>
@@ -58,6 +63,10 @@ TEST_P(PricePatternTest, PatternsFollowTheShopSettings)
     EXPECT_EQ(prices.optionPriceFormatterString(), QString::fromUtf8(c.optionPattern));
     EXPECT_EQ(prices.priceFormatter().format(), prices.priceFormatterString());
     EXPECT_EQ(prices.optionPriceFormatter().format(), prices.optionPriceFormatterString());
+    for (const auto &[value, price, option] : c.shown) {
+        EXPECT_EQ(prices.localizedStringWithPrice(value), QString::fromUtf8(price));
+        EXPECT_EQ(prices.optionPriceFormatter().stringFromNumber(value), QString::fromUtf8(option));
+    }
     const QString decimal = c.shop.decimalSeparatorIndex == 0 ? QStringLiteral(".") : QStringLiteral(",");
     const QString thousand = c.shop.decimalSeparatorIndex == 0 ? QStringLiteral(",") : QStringLiteral(".");
     for (const LKSSmartFormatter &f :
@@ -71,13 +80,20 @@ INSTANTIATE_TEST_SUITE_P(
     Shops, PricePatternTest,
     ::testing::Values(
         PatternCase{"NoDecimalsDollarLeftTight", Shop{0, 0, "$", true, false}, "$#,##0;$0;-$#,##0",
-                    "+ $#,##0;± $0;- $#,##0"},
+                    "+ $#,##0;± $0;- $#,##0", {{1234567.0, "$1,234,567", "+ $1,234,567"}}},
         PatternCase{"OneDecimalEuroRightSpaced", Shop{1, 1, "€", false, true}, "#,##0.0 €;0,0 €;-#,##0.0 €",
                     "+ #,##0.0 €;± 0,0 €;- #,##0.0 €"},
+        // Without its "-" a negative price would read like the positive one.
         PatternCase{"TwoDecimalsEuroRightSpaced", euro(), "#,##0.00 €;0,00 €;-#,##0.00 €",
-                    "+ #,##0.00 €;± 0,00 €;- #,##0.00 €"},
+                    "+ #,##0.00 €;± 0,00 €;- #,##0.00 €",
+                    {{1234.5, "1.234,50 €", "+ 1.234,50 €"}, {1.5, "1,50 €", "+ 1,50 €"}, {0.0, "0,00 €", "± 0,00 €"},
+                     {-0.001, "0,00 €", "± 0,00 €"}, {-2.0, "-2,00 €", "- 2,00 €"}}},
+        PatternCase{"TwoDecimalsDollarLeftTight", Shop{2, 0, "$", true, false}, "$#,##0.00;$0.00;-$#,##0.00",
+                    "+ $#,##0.00;± $0.00;- $#,##0.00", {{-5.0, "-$5.00", "- $5.00"}}},
         PatternCase{"ThreeDecimalsPoundLeftSpaced", Shop{3, 0, "£", true, true}, "£ #,##0.000;£ 0.000;-£ #,##0.000",
                     "+ £ #,##0.000;± £ 0.000;- £ #,##0.000"},
+        PatternCase{"FourDecimalsDollarLeftSpaced", Shop{4, 0, "$", true, true}, "$ #,##0.0000;$ 0.0000;-$ #,##0.0000",
+                    "+ $ #,##0.0000;± $ 0.0000;- $ #,##0.0000", {{0.12345, "$ 0.1235", "+ $ 0.1235"}}},
         PatternCase{"FourDecimalsKronaRightTight", Shop{4, 1, "kr", false, false},
                     "#,##0.0000kr;0,0000kr;-#,##0.0000kr", "+ #,##0.0000kr;± 0,0000kr;- #,##0.0000kr"},
         PatternCase{"UnknownIndexMeansTwoDecimals", Shop{7, 0, "$", true, true}, "$ #,##0.00;$ 0.00;-$ #,##0.00",
@@ -86,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "+ #,##0.00$;± 0,00$;- #,##0.00$"},
         // Full stops and commas in a symbol are disguised in price patterns only.
         PatternCase{"SymbolWithFullStop", Shop{2, 1, "Fr.", true, true}, "Fr․ #,##0.00;Fr․ 0,00;-Fr․ #,##0.00",
-                    "+ Fr. #,##0.00;± Fr. 0,00;- Fr. #,##0.00"},
+                    "+ Fr. #,##0.00;± Fr. 0,00;- Fr. #,##0.00", {{1234.5, "Fr․ 1.234,50", "+ Fr. 1.234,50"}}},
         PatternCase{"SymbolWithComma", Shop{0, 0, "k,r.", false, true}, "#,##0 k‚r․;0 k‚r․;-#,##0 k‚r․",
                     "+ #,##0 k,r.;± 0 k,r.;- #,##0 k,r."},
         PatternCase{"NoSymbol", Shop{2, 0, "", true, false}, "#,##0.00;0.00;-#,##0.00",
@@ -134,47 +150,6 @@ TEST(PriceFormattingTest, EveryShopPatternShowsItsDecimalsAndReadsBack)
         }
     }
 }
-
-// --- Shown texts --------------------------------------------------------------------------
-
-struct TextCase
-{
-    const char *name;
-    Shop shop;
-    double value;
-    const char *price;  // localizedStringWithPrice
-    const char *option; // optionPriceFormatter
-};
-
-class PriceTextTest : public ::testing::TestWithParam<TextCase>
-{
-protected:
-    TillboxGlobalSettings settings;
-};
-
-TEST_P(PriceTextTest, ShownAsTheShopWritesIt)
-{
-    const TextCase &c = GetParam();
-    configure(settings, c.shop);
-    const PriceFormatting prices(settings);
-    EXPECT_EQ(prices.localizedStringWithPrice(c.value), QString::fromUtf8(c.price));
-    EXPECT_EQ(prices.optionPriceFormatter().stringFromNumber(c.value), QString::fromUtf8(c.option));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, PriceTextTest,
-    ::testing::Values(
-        TextCase{"EuroThousands", euro(), 1234.5, "1.234,50 €", "+ 1.234,50 €"},
-        TextCase{"EuroSurcharge", euro(), 1.5, "1,50 €", "+ 1,50 €"},
-        TextCase{"EuroZero", euro(), 0.0, "0,00 €", "± 0,00 €"},
-        TextCase{"EuroRoundsToZero", euro(), -0.001, "0,00 €", "± 0,00 €"},
-        // Without its "-" a negative price would read like the positive one.
-        TextCase{"EuroReduction", euro(), -2.0, "-2,00 €", "- 2,00 €"},
-        TextCase{"DollarNegative", Shop{2, 0, "$", true, false}, -5.0, "-$5.00", "- $5.00"},
-        TextCase{"DollarMillions", Shop{0, 0, "$", true, false}, 1234567.0, "$1,234,567", "+ $1,234,567"},
-        TextCase{"FourDecimals", Shop{4, 0, "$", true, true}, 0.12345, "$ 0.1235", "+ $ 0.1235"},
-        TextCase{"FrancsWithDisguisedStop", Shop{2, 1, "Fr.", true, true}, 1234.5, "Fr․ 1.234,50", "+ Fr. 1.234,50"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 // --- Machine-readable prices ----------------------------------------------------------------
 
@@ -224,7 +199,8 @@ INSTANTIATE_TEST_SUITE_P(Prices, MachinePriceTest,
 
 // --- Prices with taxes ---------------------------------------------------------------------
 
-TEST(ShownPriceTest, TaxIsAddedOnlyWhenPricesShowIncludingTaxes)
+// Nothing is cached: each call reads the settings as they are now.
+TEST(PriceFormattingTest, TaxesAndPatternsFollowTheSettingsAtEachCall)
 {
     TillboxGlobalSettings settings;
     const PriceFormatting prices(settings);
@@ -233,12 +209,7 @@ TEST(ShownPriceTest, TaxIsAddedOnlyWhenPricesShowIncludingTaxes)
     EXPECT_DOUBLE_EQ(prices.shownPrice(50, 7.5), 53.75);
     settings.setShowPricesIncludingTaxes(false);
     EXPECT_DOUBLE_EQ(prices.shownPrice(12.34, 19), 12.34);
-}
 
-TEST(PriceFormattingTest, NothingIsCachedBetweenCalls)
-{
-    TillboxGlobalSettings settings;
-    const PriceFormatting prices(settings);
     EXPECT_EQ(prices.localizedStringWithPrice(2), QStringLiteral("$ 2.00"));
     configure(settings, euro(0));
     EXPECT_EQ(prices.localizedStringWithPrice(2), QStringLiteral("2 €"));
