@@ -6,7 +6,7 @@
 // Usage: export_site_bench [products] [runs] [listing]   ("listing": the listing alone)
 //
 // Wall times suffer from other load on the machine; CPU times beside them
-// tell how much of that was this work.
+// tell how much of that was this work. The median shows how steady it was.
 
 #include "benchpage.h"
 #include "host/headlessenvironment.h"
@@ -26,6 +26,37 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Wall and CPU seconds of repeated runs: the best run (the least disturbed by
+// other load) and the median wall time.
+class Times
+{
+public:
+    void add(double wall, double cpu)
+    {
+        if (m_walls.empty() || wall < m_walls.front())
+            m_bestCpu = cpu;
+        m_walls.push_back(wall);
+        std::sort(m_walls.begin(), m_walls.end());
+    }
+    std::string summary(int decimals) const
+    {
+        char text[160];
+        std::snprintf(text, sizeof text, "best %.*f s wall, %.*f s CPU; median %.*f s wall (%zu runs)", decimals,
+                      m_walls.front(), decimals, m_bestCpu, decimals, m_walls[m_walls.size() / 2], m_walls.size());
+        return text;
+    }
+
+private:
+    std::vector<double> m_walls;
+    double m_bestCpu = 0;
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -62,28 +93,23 @@ int main(int argc, char **argv)
         const ExportParameters params = ExportParameters::forPage(QStringLiteral("export"), out + QStringLiteral("/shop"),
                                                                   QStringLiteral("index_files"),
                                                                   QStringLiteral("shop"), out);
-        double best = 1e100;
-        double bestCpu = 0;
+        Times times;
         qsizetype length = 0;
         for (int i = 0; i < runs; ++i) {
             const double cpuBefore = benchpage::cpuSeconds(RUSAGE_SELF);
             QElapsedTimer timer;
             timer.start();
             length = page->contentHTML(params).size();
-            if (timer.nsecsElapsed() / 1e9 < best) {
-                best = timer.nsecsElapsed() / 1e9;
-                bestCpu = benchpage::cpuSeconds(RUSAGE_SELF) - cpuBefore;
-            }
+            times.add(timer.nsecsElapsed() / 1e9, benchpage::cpuSeconds(RUSAGE_SELF) - cpuBefore);
         }
-        std::printf("listing of %d products: %.3f s wall, %.3f s CPU (best of %d; target <= 0.3 s), %lld characters\n",
-                    products, best, bestCpu, runs, static_cast<long long>(length));
+        std::printf("listing of %d products: %s (target <= 0.3 s), %lld characters\n", products,
+                    times.summary(3).c_str(), static_cast<long long>(length));
     }
     if (argc > 3 && qstrcmp(argv[3], "listing") == 0)
         return 0;
 
     // The whole export, by the command-line program.
-    double best = 1e100;
-    double bestCpu = 0;
+    Times times;
     for (int i = 0; i < runs; ++i) {
         const QString out = dir.filePath(QStringLiteral("out%1").arg(i));
         const double cpuBefore = benchpage::cpuSeconds(RUSAGE_CHILDREN);
@@ -95,13 +121,9 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "export failed: %s\n", tillbox.readAllStandardError().constData());
             return 1;
         }
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        if (seconds < best) {
-            best = seconds;
-            bestCpu = benchpage::cpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
-        }
+        times.add(timer.nsecsElapsed() / 1e9, benchpage::cpuSeconds(RUSAGE_CHILDREN) - cpuBefore);
         QDir(out).removeRecursively();
     }
-    std::printf("tillbox export: %.2f s wall, %.2f s CPU (best of %d; target <= 3 s)\n", best, bestCpu, runs);
+    std::printf("tillbox export: %s (target <= 3 s)\n", times.summary(2).c_str());
     return 0;
 }

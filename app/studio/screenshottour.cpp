@@ -8,6 +8,8 @@
 #include "studiodocument.h"
 #include "studiowindow.h"
 
+#include "editor/productlistpane.h"
+#include "editor/producttablemodel.h"
 #include "editor/shopeditorview.h"
 
 #include <QApplication>
@@ -112,6 +114,13 @@ void shootEditor(StudioWindow *window, Shooter &shooter, int &number)
         shooter.save(editorShotName(number, pages[page]), ScreenshotTour::compose(window));
     }
     view->handleProductToolbarClick(0);
+    // The product table narrowed by its search field to the second product's first word.
+    if (ProductListPane *list = view->productList(); list->model()->rowCount() > 1) {
+        list->searchField()->setText(list->model()->index(1, 0).data().toString().section(QLatin1Char(' '), 0, 0));
+        settle(150);
+        shooter.save(editorShotName(number, QStringLiteral("product search")), ScreenshotTour::compose(window));
+        list->searchField()->clear();
+    }
     for (const auto &[section, what] : {std::pair(1, QStringLiteral("shipping")), std::pair(2, QStringLiteral("header footer"))}) {
         view->handlePluginToolbarClick(section);
         settle(150);

@@ -9,8 +9,6 @@
 #include "catalogue/productregistry.h"
 #include "archive/recordfieldtable.h"
 
-#include <QBuffer>
-#include <QImageWriter>
 #include <QJsonArray>
 #include <QtDebug>
 
@@ -331,18 +329,14 @@ void TillboxProduct::compressImageFromRaw()
         qWarning("Tillbox: the product picture could not be decoded.");
         return;
     }
-    const bool png = pixels.hasAlphaChannel();
-    QByteArray encoded;
-    QBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, png ? "png" : "jpeg");
-    if (!png)
-        writer.setQuality(90);
-    if (!writer.write(pixels)) {
-        qWarning("Tillbox: the product picture could not be encoded: %s", qPrintable(writer.errorString()));
+    QString suffix;
+    QString error;
+    const QByteArray encoded = Picture::storedForm(pixels, &suffix, &error);
+    if (encoded.isNull()) {
+        qWarning("Tillbox: the product picture could not be encoded: %s", qPrintable(error));
         return;
     }
-    setImageName(m_iconName + (png ? QStringLiteral(".png") : QStringLiteral(".jpg")));
+    setImageName(m_iconName + QLatin1Char('.') + suffix);
     setImage(encoded);
 }
 

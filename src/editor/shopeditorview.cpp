@@ -1,6 +1,7 @@
 #include "editor/shopeditorview.h"
 
 #include "editor/editorcontext.h"
+#include "editor/scrollingpage.h"
 #include "editor/headerfootersection.h"
 #include "editor/newspanel.h"
 #include "editor/optionspane.h"
@@ -9,13 +10,13 @@
 #include "editor/productlistpane.h"
 #include "editor/productpricingpage.h"
 #include "editor/shippingsection.h"
+#include "editor/tbximageview.h"
 
 #include "plugin/tillboxplugin.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -42,16 +43,6 @@ QToolButton *toggleButton(const QString &title, const QString &accessibleName, i
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setProperty("tag", tag);
     return button;
-}
-
-// A page that scrolls when the window is too small for it.
-QWidget *scrolling(QWidget *page)
-{
-    auto *area = new QScrollArea;
-    area->setWidgetResizable(true);
-    area->setFrameShape(QFrame::NoFrame);
-    area->setWidget(page);
-    return area;
 }
 
 } // namespace
@@ -116,7 +107,7 @@ QWidget *ShopEditorView::buildShopTab()
     m_pluginTabView = new QStackedWidget(tab);
     m_pluginTabView->setObjectName(QStringLiteral("pluginTabView"));
     m_pluginTabView->addWidget(buildProductsSection());
-    m_pluginTabView->addWidget(scrolling(new ShippingSection(m_context)));
+    m_pluginTabView->addWidget(new ScrollingPage(new ShippingSection(m_context)));
     m_headerFooter = new HeaderFooterSection(m_context);
     m_pluginTabView->addWidget(m_headerFooter);
     layout->addWidget(m_pluginTabView, 1);
@@ -155,10 +146,14 @@ QWidget *ShopEditorView::buildProductsSection()
 
     m_productTabView = new QStackedWidget(details);
     m_productTabView->setObjectName(QStringLiteral("productTabView"));
-    m_productTabView->addWidget(scrolling(new ProductGeneralPage(m_context)));
+    auto *general = new ProductGeneralPage(m_context);
+    // Files the picture well hands on become products of the list.
+    connect(general->imageView(), &TBXImageView::filesForNewProducts, m_productList,
+            &ProductListPane::addProductsFromPictureWell);
+    m_productTabView->addWidget(new ScrollingPage(general));
     m_descriptionPage = new ProductDescriptionPage(m_context);
     m_productTabView->addWidget(m_descriptionPage);
-    m_productTabView->addWidget(scrolling(new ProductPricingPage(m_context)));
+    m_productTabView->addWidget(new ScrollingPage(new ProductPricingPage(m_context)));
     m_productTabView->addWidget(new OptionsPane(m_context));
     layout->addWidget(m_productTabView, 1);
     m_productsSplitView->addWidget(details);

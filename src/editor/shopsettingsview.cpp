@@ -4,6 +4,7 @@
 #include "editor/colorwarninglabel.h"
 #include "editor/colorwell.h"
 #include "editor/editorcontext.h"
+#include "editor/scrollingpage.h"
 #include "editor/fieldbinder.h"
 #include "editor/recordedchangecommand.h"
 #include "editor/setfieldcommand.h"
@@ -31,7 +32,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
@@ -117,15 +117,6 @@ void reloadTextsPane(Pane *pane)
         pane->update();
 }
 
-QWidget *scrolling(QWidget *page)
-{
-    auto *area = new QScrollArea;
-    area->setWidgetResizable(true);
-    area->setFrameShape(QFrame::NoFrame);
-    area->setWidget(page);
-    return area;
-}
-
 } // namespace
 
 ShopSettingsView::ShopSettingsView(EditorContext &context, QWidget *parent) : QWidget(parent), m_context(context)
@@ -137,7 +128,7 @@ ShopSettingsView::ShopSettingsView(EditorContext &context, QWidget *parent) : QW
     m_tabs->setObjectName(QStringLiteral("settingsTabView"));
     m_tabs->addTab(buildCheckoutTab(), tr("Checkout"));
     m_tabs->addTab(buildCurrencyTab(), tr("Currency && Numbers"));
-    m_tabs->addTab(scrolling(buildCartTab()), tr("Cart"));
+    m_tabs->addTab(new ScrollingPage(buildCartTab()), tr("Cart"));
     m_tabs->addTab(buildListingTab(), tr("Product Listing"));
     m_tabs->addTab(buildTextsTab(), tr("Texts"));
     m_tabs->addTab(buildPicturesTab(), tr("Pictures && Export"));

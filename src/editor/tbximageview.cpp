@@ -10,7 +10,6 @@
 #include "images/picture.h"
 #include "plugin/tillboxplugin.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QFile>
@@ -18,7 +17,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMetaMethod>
@@ -135,15 +133,10 @@ bool TBXImageView::takeMimeData(const QMimeData *data)
     }
     const QImage image = qvariant_cast<QImage>(data->imageData());
     if (!image.isNull()) {
-        const bool alpha = image.hasAlphaChannel();
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, alpha ? "png" : "jpeg");
-        if (!alpha)
-            writer.setQuality(90);
-        if (writer.write(image))
-            return store(bytes, QString(), QLatin1String(alpha ? "png" : "jpg"));
+        QString suffix;
+        const QByteArray bytes = Picture::storedForm(image, &suffix, nullptr);
+        if (!bytes.isNull())
+            return store(bytes, QString(), suffix);
     }
     if (data->hasUrls())
         return refuse(tr("Pictures are not fetched from web addresses. Save the picture as a file and drop that."));

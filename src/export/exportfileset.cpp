@@ -302,10 +302,14 @@ QStringList ExportFileSet::extraFilesNeededInExportFolder(const ExportParameters
     QList<ProductImageWriter::Job> jobs;
     QString coupons = QStringLiteral("");
     std::optional<QString> couponTemplate;
+    // Read once for all the products without a picture of their own.
+    std::optional<QByteArray> placeholder;
     for (const auto &product : m_source.exportProducts()) {
         if (!product)
             continue;
-        jobs.append(ProductImageWriter::jobForProduct(*product));
+        if (product->image().isEmpty() && !placeholder)
+            placeholder = Bundle::plugin().imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray());
+        jobs.append(ProductImageWriter::jobForProduct(*product, placeholder.value_or(QByteArray())));
         if (settings.enableCoupons() && product->hasCouponCode()) {
             if (!couponTemplate)
                 couponTemplate = phpTemplate(QStringLiteral("template_coupons"));

@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QDir>
+#include <QFile>
 #include <QImageWriter>
 #include <QPainter>
 #include <QThread>
@@ -21,8 +22,11 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -159,9 +163,45 @@ Rendered render(const ProductImageWriter::Job &job, int threshold, bool preserve
     return rendered;
 }
 
+// Where the files of a shared rendering were first written: the other
+// products sharing it get links to those files instead of copies.
+struct WrittenFiles
+{
+    std::mutex mutex;
+    QByteArray full;
+    QByteArray thumbnail;
+};
+
+// Places bytes at path: as another name of the file *origin that already holds
+// them where the system allows that (no new file to allocate, nothing to
+// write), otherwise written atomically, and the written file becomes the
+// origin of later ones. A link is made at a fresh name only, so it never
+// changes a file that is already there.
+bool placeFile(const QString &path, const QByteArray &bytes, QByteArray *origin, std::mutex *mutex, QString *error)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray source;
+    if (origin) {
+        const std::lock_guard lock(*mutex);
+        source = *origin;
+    }
+    if (!source.isEmpty() && ::link(source.constData(), target.constData()) == 0)
+        return true;
+    // Beyond the file system's link count, on one without links, or where
+    // the name is taken: a file of its own.
+    if (!AtomicFile::write(path, bytes, error, AtomicFile::Flush::None))
+        return false;
+    if (origin) {
+        const std::lock_guard lock(*mutex);
+        *origin = target;
+    }
+    return true;
+}
+
 // Gives the rendered files the job's names in folder; one failure line at
-// most per job.
-Outcome writeRendered(const ProductImageWriter::Job &job, const Rendered &rendered, const QString &folder)
+// most per job. written: where a shared rendering's files are, or null.
+Outcome writeRendered(const ProductImageWriter::Job &job, const Rendered &rendered, const QString &folder,
+                      WrittenFiles *written = nullptr)
 {
     Outcome outcome;
     const QDir dir(folder);
@@ -171,11 +211,12 @@ Outcome writeRendered(const ProductImageWriter::Job &job, const Rendered &render
         ProductImageWriter::thumbnailFileName(job.productID, job.iconName, rendered.formats.thumbnail.extension));
     outcome.paths = {fullPath, thumbnailPath};
     QString problem = rendered.problem;
-    const std::pair<const QString *, const QByteArray *> files[] = {{&fullPath, &rendered.full},
-                                                                    {&thumbnailPath, &rendered.thumbnail}};
-    for (const auto &[path, bytes] : files) {
+    const std::tuple<const QString *, const QByteArray *, QByteArray *> files[] = {
+        {&fullPath, &rendered.full, written ? &written->full : nullptr},
+        {&thumbnailPath, &rendered.thumbnail, written ? &written->thumbnail : nullptr}};
+    for (const auto &[path, bytes, origin] : files) {
         QString error;
-        if (bytes->isEmpty() || AtomicFile::write(*path, *bytes, &error, AtomicFile::Flush::None)
+        if (bytes->isEmpty() || placeFile(*path, *bytes, origin, written ? &written->mutex : nullptr, &error)
             || !problem.isEmpty())
             continue;
         // The scratch folder means nothing to the owner: only the reason.
@@ -194,6 +235,7 @@ struct SharedRendering
 {
     std::once_flag once;
     Rendered rendered;
+    WrittenFiles written;
     std::atomic<int> users = 0;
 };
 
@@ -238,7 +280,7 @@ Outcome process(const ProductImageWriter::Job &job, SharedRendering *shared, con
     if (!shared)
         return writeRendered(job, render(job, threshold, preserveImageFormat), folder);
     std::call_once(shared->once, [&] { shared->rendered = render(job, threshold, preserveImageFormat); });
-    Outcome outcome = writeRendered(job, shared->rendered, folder);
+    Outcome outcome = writeRendered(job, shared->rendered, folder, &shared->written);
     if (--shared->users == 0)
         shared->rendered = Rendered();
     return outcome;
@@ -248,9 +290,15 @@ Outcome process(const ProductImageWriter::Job &job, SharedRendering *shared, con
 
 ProductImageWriter::Job ProductImageWriter::jobForProduct(TillboxProduct &product)
 {
-    const Bundle &bundle = Bundle::plugin();
+    if (!product.image().isEmpty())
+        return jobFor(product);
+    return jobForProduct(product, Bundle::plugin().imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray()));
+}
+
+ProductImageWriter::Job ProductImageWriter::jobForProduct(TillboxProduct &product, const QByteArray &placeholder)
+{
     if (product.image().isEmpty())
-        product.setImage(bundle.imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray()));
+        product.setImage(placeholder);
     return jobFor(product);
 }
 

@@ -65,6 +65,9 @@ public:
     // bytes do not decode keeps them, and its files show "iconItem" instead,
     // so the page never points at missing files.
     static Job jobForProduct(TillboxProduct &product);
+    // The same with the placeholder's bytes already at hand, for callers that
+    // make a job per product and should read them only once.
+    static Job jobForProduct(TillboxProduct &product, const QByteArray &placeholder);
     // The same job without changing the product: what the listing reads
     // before the export has written anything.
     static Job jobFor(const TillboxProduct &product);
@@ -89,7 +92,9 @@ public:
     // order, whether or not the writes succeeded. Each job whose files could
     // not be made or written adds one message naming the product and the
     // reason to *failures, in job order. Jobs with the same picture bytes and
-    // sizes share one decode and encode. progress, when given, is
+    // sizes share one decode and encode, and their equal files are hard
+    // links to one file where the file system allows (thousands of products
+    // showing the placeholder then cost no new file each). progress, when given, is
     // called on the calling thread as jobs finish. threads: how many workers;
     // 0 for one per core, 1 to work on the calling thread alone.
     static QStringList writeAll(const QList<Job> &jobs, const QString &folder, int threshold,

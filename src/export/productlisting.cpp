@@ -15,16 +15,20 @@
 #include "settings/tillboxglobalsettings.h"
 #include "util/cformat.h"
 #include "util/customreplace.h"
+#include "util/placeholdertemplate.h"
 
 #include <QtDebug>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
 const QString ProductAreaOpening = QStringLiteral("\n<div>\n");
 const QString ProductAreaClosing = QStringLiteral("\n</div>\n");
+
+using Step = PlaceholderTemplate::Step;
 
 void fill(QString &text, const QString &target, const QString &value, EscapeMode mode)
 {
@@ -62,15 +66,15 @@ private:
     QString styledTextHTML(const std::optional<StyledText> &text) const;
     QString pageHeader();
     QString pageFooter();
-    QString productBlock(const TillboxProduct &product, const QString &itemTemplate, int *listedCount);
+    void appendProductBlock(QString &output, const TillboxProduct &product, int *listedCount);
     QString optionsText(const TillboxProduct &product);
     QString valuesText(const TillboxProduct &product, const TillboxOption &option);
     bool pictureHasAlpha(const TillboxProduct &product);
     const std::shared_ptr<const Picture> &placeholder();
-    // The template's text, read on first use and kept for the rest of the
-    // call rather than read again for every product: a catalogue of
-    // thousands would otherwise read the same text thousands of times.
-    const QString &templateText(std::optional<QString> &slot, const char *name);
+    // The template, read on first use and kept for the rest of the call
+    // rather than read again for every product: a catalogue of thousands
+    // would otherwise read and cut up the same text thousands of times.
+    PlaceholderTemplate &templateFor(std::optional<PlaceholderTemplate> &slot, const char *name);
 
     ExportSource &m_source;
     const Bundle &m_bundle;
@@ -83,22 +87,24 @@ private:
     // every product without a picture of its own.
     std::optional<std::shared_ptr<const Picture>> m_placeholder;
 
-    std::optional<QString> m_optionInput;
-    std::optional<QString> m_optionTextarea;
-    std::optional<QString> m_optionSelect;
-    std::optional<QString> m_optionValue;
-    std::optional<QString> m_oldPrice;
+    std::optional<PlaceholderTemplate> m_item;
+    std::optional<PlaceholderTemplate> m_optionInput;
+    std::optional<PlaceholderTemplate> m_optionTextarea;
+    std::optional<PlaceholderTemplate> m_optionSelect;
+    std::optional<PlaceholderTemplate> m_optionValue;
+    std::optional<PlaceholderTemplate> m_oldPrice;
+    // One product's fill of the item layout, kept to reuse its room.
+    std::vector<Step> m_blockSteps;
 };
 
-const QString &ListingRun::templateText(std::optional<QString> &slot, const char *name)
+PlaceholderTemplate &ListingRun::templateFor(std::optional<PlaceholderTemplate> &slot, const char *name)
 {
     if (!slot) {
         const QString resource = QString::fromLatin1(name);
-        slot = m_bundle.resourceText(resource, QStringLiteral("html"));
-        if (!slot) {
+        const auto text = m_bundle.resourceText(resource, QStringLiteral("html"));
+        if (!text)
             qWarning().noquote() << QStringLiteral("Tillbox: missing or unreadable template %1.html").arg(resource);
-            slot = QStringLiteral("");
-        }
+        slot.emplace(text.value_or(QStringLiteral("")));
     }
     return *slot;
 }
@@ -185,21 +191,24 @@ const std::shared_ptr<const Picture> &ListingRun::placeholder()
 QString ListingRun::valuesText(const TillboxProduct &product, const TillboxOption &option)
 {
     QString values = QStringLiteral("");
+    std::vector<Step> steps;
     for (const auto &value : option.optionValuesArray()) {
         if (!value)
             continue;
-        QString entry = templateText(m_optionValue, "template_option_value");
-        fill(entry, QStringLiteral("%OPTION_VALUE%"), value->optionValueName(), EscapeMode::Html);
-        values += entry;
-        fill(values, QStringLiteral("%OPTION_PRICE%"),
-             m_prices.stringWithPrice(value->optionValuePrice(), false), EscapeMode::Plain);
-        fill(values, QStringLiteral("%OPTION_TAXES%"),
+        // The value's name in its entry, then the figures in all the
+        // entries so far.
+        steps = {
+            {QStringLiteral("%OPTION_VALUE%"), value->optionValueName(), EscapeMode::Html},
+            {QStringLiteral("%OPTION_PRICE%"), m_prices.stringWithPrice(value->optionValuePrice(), false),
+             EscapeMode::Plain},
+            {QStringLiteral("%OPTION_TAXES%"),
              m_prices.stringWithPrice(taxAmount(product.taxRate(), value->optionValuePrice()), false),
-             EscapeMode::Plain);
-        fill(values, QStringLiteral("%OPTION_WEIGHT%"), CFormat::fixed(value->optionValueWeight(), 6),
-             EscapeMode::Plain);
-        // The name alone: the cart script adds the surcharge itself.
-        fill(values, QStringLiteral("%OPTION_VALUE_AND_PRICE%"), value->optionValueName(), EscapeMode::Html);
+             EscapeMode::Plain},
+            {QStringLiteral("%OPTION_WEIGHT%"), CFormat::fixed(value->optionValueWeight(), 6), EscapeMode::Plain},
+            // The name alone: the cart script adds the surcharge itself.
+            {QStringLiteral("%OPTION_VALUE_AND_PRICE%"), value->optionValueName(), EscapeMode::Html},
+        };
+        templateFor(m_optionValue, "template_option_value").appendFilled(values, steps, 1);
     }
     return values;
 }
@@ -207,125 +216,144 @@ QString ListingRun::valuesText(const TillboxProduct &product, const TillboxOptio
 QString ListingRun::optionsText(const TillboxProduct &product)
 {
     QString options = QStringLiteral("");
+    std::vector<Step> steps;
     for (const auto &option : product.optionsArray()) {
         if (!option)
             continue;
+        // Each option's template is appended, and its values, name and
+        // product filled in all the options so far.
+        PlaceholderTemplate *optionTemplate = nullptr;
+        steps.clear();
         switch (option->optionTypeTag()) {
         case TillboxOption::OneLineTextTag:
-            options += templateText(m_optionInput, "template_item_option_input");
+            optionTemplate = &templateFor(m_optionInput, "template_item_option_input");
             break;
         case TillboxOption::MultiLineTextTag:
-            options += templateText(m_optionTextarea, "template_item_option_textarea");
+            optionTemplate = &templateFor(m_optionTextarea, "template_item_option_textarea");
             break;
         case TillboxOption::ValueListTag:
-            options += templateText(m_optionSelect, "template_item_option_select");
-            fill(options, QStringLiteral("%TEMPLATE_OPTION_VALUES%"), valuesText(product, *option),
-                 EscapeMode::Plain);
+            optionTemplate = &templateFor(m_optionSelect, "template_item_option_select");
+            steps.push_back({QStringLiteral("%TEMPLATE_OPTION_VALUES%"), valuesText(product, *option),
+                             EscapeMode::Plain});
             break;
         default:
             break;
         }
-        fill(options, QStringLiteral("%OPTION_NAME%"), option->optionName(), EscapeMode::Html);
-        fill(options, QStringLiteral("%ID%"), number(product.productID()), EscapeMode::Html);
+        steps.push_back({QStringLiteral("%OPTION_NAME%"), option->optionName(), EscapeMode::Html});
+        steps.push_back({QStringLiteral("%ID%"), number(product.productID()), EscapeMode::Html});
+        if (optionTemplate) {
+            optionTemplate->appendFilled(options, steps);
+        } else {
+            for (const Step &step : steps)
+                fill(options, step.target, step.value, step.mode);
+        }
     }
     return options;
 }
 
-QString ListingRun::productBlock(const TillboxProduct &product, const QString &itemTemplate, int *listedCount)
+void ListingRun::appendProductBlock(QString &output, const TillboxProduct &product, int *listedCount)
 {
     if (product.status() == TillboxProduct::StatusHidden)
-        return QString();
+        return;
 
-    QString block = itemTemplate;
-    fill(block, QStringLiteral("%NAME%"), product.name(), EscapeMode::Html);
-
-    const QString description = product.useHtmlDescription() && !product.htmlProductDescription().isNull()
-                                    ? product.htmlProductDescription()
-                                    : styledTextHTML(product.styledProductDescription());
-    fill(block, QStringLiteral("%DESCRIPTION%"), description, EscapeMode::Plain);
-    fill(block, QStringLiteral("%SKU%"), product.SKU(), EscapeMode::Html);
-    fill(block, QStringLiteral("%ID%"), number(product.productID()), EscapeMode::Plain);
+    std::vector<Step> &steps = m_blockSteps;
+    steps.clear();
+    steps.push_back({QStringLiteral("%NAME%"), product.name(), EscapeMode::Html});
+    steps.push_back({QStringLiteral("%DESCRIPTION%"),
+                     product.useHtmlDescription() && !product.htmlProductDescription().isNull()
+                         ? product.htmlProductDescription()
+                         : styledTextHTML(product.styledProductDescription()),
+                     EscapeMode::Plain});
+    steps.push_back({QStringLiteral("%SKU%"), product.SKU(), EscapeMode::Html});
+    steps.push_back({QStringLiteral("%ID%"), number(product.productID()), EscapeMode::Plain});
 
     // The same names and formats as the files the export writes.
     const ProductImageWriter::Formats formats = ProductImageWriter::formatsFor(
         pictureHasAlpha(product), m_settings.preserveImageFormat(), product.hasDropShadow());
     const QString filesFolder = m_params.filesFolderName() + QLatin1Char('/');
-    fill(block, QStringLiteral("%THUMB_PATH%"),
-         filesFolder
-             + ProductImageWriter::thumbnailFileName(product.productID(), product.iconName(),
-                                                     formats.thumbnail.extension),
-         EscapeMode::Plain);
-    fill(block, QStringLiteral("%IMAGE_PATH%"),
-         filesFolder
-             + ProductImageWriter::fullImageFileName(product.productID(), product.iconName(),
-                                                     formats.fullImage.extension),
-         EscapeMode::Plain);
+    steps.push_back({QStringLiteral("%THUMB_PATH%"),
+                     filesFolder
+                         + ProductImageWriter::thumbnailFileName(product.productID(), product.iconName(),
+                                                                 formats.thumbnail.extension),
+                     EscapeMode::Plain});
+    steps.push_back({QStringLiteral("%IMAGE_PATH%"),
+                     filesFolder
+                         + ProductImageWriter::fullImageFileName(product.productID(), product.iconName(),
+                                                                 formats.fullImage.extension),
+                     EscapeMode::Plain});
 
     // The thumbnail's size, so that the page keeps its room while it loads.
     const QSize thumbnail = ProductImageWriter::thumbnailSize(ProductImageWriter::jobFor(product, placeholder()));
-    fill(block, QStringLiteral("%THUMB_WIDTH%"), thumbnail.isEmpty() ? QString() : number(thumbnail.width()),
-         EscapeMode::Plain);
-    fill(block, QStringLiteral("%THUMB_HEIGHT%"), thumbnail.isEmpty() ? QString() : number(thumbnail.height()),
-         EscapeMode::Plain);
+    steps.push_back({QStringLiteral("%THUMB_WIDTH%"), thumbnail.isEmpty() ? QString() : number(thumbnail.width()),
+                     EscapeMode::Plain});
+    steps.push_back({QStringLiteral("%THUMB_HEIGHT%"), thumbnail.isEmpty() ? QString() : number(thumbnail.height()),
+                     EscapeMode::Plain});
 
-    fill(block, QStringLiteral("%TEMPLATE_ITEM_OPTIONS%"), optionsText(product), EscapeMode::Plain);
+    steps.push_back({QStringLiteral("%TEMPLATE_ITEM_OPTIONS%"), optionsText(product), EscapeMode::Plain});
 
     const float effectivePrice = product.hasSpecialPrice() ? product.specialPrice() : product.price();
     const QString shownRegularPrice =
         m_prices.localizedStringWithPrice(m_prices.shownPrice(product.price(), product.taxRate()));
     if (product.hasSpecialPrice()) {
-        QString oldPrice = templateText(m_oldPrice, "template_old_price");
+        QString oldPrice = templateFor(m_oldPrice, "template_old_price").text();
         fill(oldPrice, QStringLiteral("%I18N_OLD_PRICE%"), shownRegularPrice, EscapeMode::Plain);
-        fill(block, QStringLiteral("%PRICE%"), m_prices.stringWithPrice(product.specialPrice(), false),
-             EscapeMode::Plain);
         fill(oldPrice, QStringLiteral("%I18N_PRICE%"), shownRegularPrice, EscapeMode::Plain);
-        fill(block, QStringLiteral("%I18N_PRICE%"),
+        steps.push_back({QStringLiteral("%PRICE%"), m_prices.stringWithPrice(product.specialPrice(), false),
+                         EscapeMode::Plain});
+        steps.push_back(
+            {QStringLiteral("%I18N_PRICE%"),
              m_prices.localizedStringWithPrice(m_prices.shownPrice(product.specialPrice(), product.taxRate())),
-             EscapeMode::Plain);
-        fill(block, QStringLiteral("%TEMPLATE_OLD_PRICE%"), oldPrice, EscapeMode::Plain);
+             EscapeMode::Plain});
+        steps.push_back({QStringLiteral("%TEMPLATE_OLD_PRICE%"), oldPrice, EscapeMode::Plain});
     } else {
-        fill(block, QStringLiteral("%PRICE%"), m_prices.stringWithPrice(product.price(), false), EscapeMode::Plain);
-        fill(block, QStringLiteral("%I18N_PRICE%"), shownRegularPrice, EscapeMode::Plain);
-        fill(block, QStringLiteral("%TEMPLATE_OLD_PRICE%"), QStringLiteral(""), EscapeMode::Plain);
+        steps.push_back({QStringLiteral("%PRICE%"), m_prices.stringWithPrice(product.price(), false),
+                         EscapeMode::Plain});
+        steps.push_back({QStringLiteral("%I18N_PRICE%"), shownRegularPrice, EscapeMode::Plain});
+        steps.push_back({QStringLiteral("%TEMPLATE_OLD_PRICE%"), QStringLiteral(""), EscapeMode::Plain});
     }
-    fill(block, QStringLiteral("%TAXES%"),
-         m_prices.stringWithPrice(taxAmount(product.taxRate(), effectivePrice), false), EscapeMode::Plain);
+    steps.push_back({QStringLiteral("%TAXES%"),
+                     m_prices.stringWithPrice(taxAmount(product.taxRate(), effectivePrice), false),
+                     EscapeMode::Plain});
 
     if (product.hasShipping()) {
-        fill(block, QStringLiteral("%SHIPPING_1%"), m_prices.stringWithPrice(product.shipping(), false),
-             EscapeMode::Plain);
-        fill(block, QStringLiteral("%SHIPPING_2%"), m_prices.stringWithPrice(product.additionalItemShipping(), false),
-             EscapeMode::Plain);
+        steps.push_back({QStringLiteral("%SHIPPING_1%"), m_prices.stringWithPrice(product.shipping(), false),
+                         EscapeMode::Plain});
+        steps.push_back({QStringLiteral("%SHIPPING_2%"),
+                         m_prices.stringWithPrice(product.additionalItemShipping(), false), EscapeMode::Plain});
     } else {
-        fill(block, QStringLiteral("%SHIPPING_1%"), QStringLiteral(""), EscapeMode::Plain);
-        fill(block, QStringLiteral("%SHIPPING_2%"), QStringLiteral(""), EscapeMode::Plain);
+        steps.push_back({QStringLiteral("%SHIPPING_1%"), QStringLiteral(""), EscapeMode::Plain});
+        steps.push_back({QStringLiteral("%SHIPPING_2%"), QStringLiteral(""), EscapeMode::Plain});
     }
-    fill(block, QStringLiteral("%CURRENCY_SYMBOL%"), QStringLiteral(""), EscapeMode::Plain);
-    fill(block, QStringLiteral("%PURCHASE_LIMIT%"), number(product.purchaseLimit()), EscapeMode::Plain);
-    fill(block, QStringLiteral("%WEIGHT%"), CFormat::fixed(product.weight(), 6), EscapeMode::Plain);
+    steps.push_back({QStringLiteral("%CURRENCY_SYMBOL%"), QStringLiteral(""), EscapeMode::Plain});
+    steps.push_back({QStringLiteral("%PURCHASE_LIMIT%"), number(product.purchaseLimit()), EscapeMode::Plain});
+    steps.push_back({QStringLiteral("%WEIGHT%"), CFormat::fixed(product.weight(), 6), EscapeMode::Plain});
 
     const QMap<QString, QString> &texts = m_settings.localizableStrings();
     if (product.status() == TillboxProduct::StatusAvailable) {
-        fill(block, QStringLiteral("%OUT_OF_STOCK%"), QStringLiteral(""), EscapeMode::Plain);
-        fill(block, QStringLiteral("%ADD_TO_CART%"),
-             texts.value(m_bundle.localizedString(QStringLiteral("i18nAddToCart"))), EscapeMode::Html);
+        steps.push_back({QStringLiteral("%OUT_OF_STOCK%"), QStringLiteral(""), EscapeMode::Plain});
+        steps.push_back({QStringLiteral("%ADD_TO_CART%"),
+                         texts.value(m_bundle.localizedString(QStringLiteral("i18nAddToCart"))), EscapeMode::Html});
     } else if (product.status() == TillboxProduct::StatusOutOfStock) {
-        fill(block, QStringLiteral("%OUT_OF_STOCK%"), QStringLiteral("disabled=true"), EscapeMode::Plain);
-        fill(block, QStringLiteral("%ADD_TO_CART%"),
-             texts.value(m_bundle.localizedString(QStringLiteral("i18nOutOfStock"))), EscapeMode::Html);
+        steps.push_back({QStringLiteral("%OUT_OF_STOCK%"), QStringLiteral("disabled=true"), EscapeMode::Plain});
+        steps.push_back({QStringLiteral("%ADD_TO_CART%"),
+                         texts.value(m_bundle.localizedString(QStringLiteral("i18nOutOfStock"))), EscapeMode::Html});
     }
+
+    // Filled on its own, as the steps act on this product's block alone.
+    QString block;
+    m_item->appendFilled(block, steps);
+    output += block;
 
     ++*listedCount;
     const int columns = m_settings.cartColumnsIndex() + 1;
     if (m_settings.cartColumnsIndex() > 0 && *listedCount % columns == 0)
-        block += TBXIEMultiColumnFix;
-    return block;
+        output += TBXIEMultiColumnFix;
 }
 
 QString ListingRun::run()
 {
     warnAboutMissingPHPInPreview();
-    const QString item = itemTemplate();
+    m_item.emplace(itemTemplate());
 
     m_exporter = m_source.exportStyledTextExporter(m_params);
     if (!m_exporter)
@@ -336,7 +364,7 @@ QString ListingRun::run()
     int listedCount = 0;
     for (const auto &product : m_source.exportProducts()) {
         if (product)
-            output += productBlock(*product, item, &listedCount);
+            appendProductBlock(output, *product, &listedCount);
     }
     output += ProductAreaClosing;
     output += pageFooter();

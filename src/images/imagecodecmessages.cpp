@@ -2,20 +2,24 @@
 
 #include <QtGlobal>
 
+#include <atomic>
 #include <cstdio>
-#include <mutex>
 
 namespace {
 
 thread_local ImageCodecMessages::Scope *t_scope = nullptr;
-QtMessageHandler g_previous = nullptr;
+// Where messages outside a scope go: the handler this one was put on top of.
+std::atomic<QtMessageHandler> g_previous = nullptr;
 
 } // namespace
 
 ImageCodecMessages::Scope::Scope() : m_outer(t_scope)
 {
-    static std::once_flag installed;
-    std::call_once(installed, [] { g_previous = qInstallMessageHandler(&ImageCodecMessages::handle); });
+    // On top again wherever a handler was installed since (the studio's log,
+    // a test's), which then gets every message outside a scope.
+    const QtMessageHandler current = qInstallMessageHandler(&ImageCodecMessages::handle);
+    if (current != &ImageCodecMessages::handle)
+        g_previous = current;
     t_scope = this;
 }
 
@@ -30,8 +34,8 @@ void ImageCodecMessages::handle(QtMsgType type, const QMessageLogContext &contex
         t_scope->m_last = message;
         return;
     }
-    if (g_previous) {
-        g_previous(type, context, message);
+    if (const QtMessageHandler previous = g_previous) {
+        previous(type, context, message);
         return;
     }
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QImageIOHandler>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QPixelFormat>
 
 namespace {
@@ -112,4 +113,23 @@ QImage Picture::image() const
 bool Picture::isDecoded() const
 {
     return m_decoded;
+}
+
+QByteArray Picture::storedForm(const QImage &pixels, QString *suffix, QString *error)
+{
+    const bool png = pixels.hasAlphaChannel();
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, png ? "png" : "jpeg");
+    if (!png)
+        writer.setQuality(90);
+    if (!writer.write(pixels)) {
+        if (error)
+            *error = writer.errorString();
+        return QByteArray();
+    }
+    if (suffix)
+        *suffix = png ? QStringLiteral("png") : QStringLiteral("jpg");
+    return encoded;
 }

@@ -44,6 +44,11 @@ public:
     // The pixels, decoded on first use. Null when isNull(), or when the
     // pixel data turns out to be damaged although the header was readable.
     QImage image() const;
+    // The form a product stores pixels in: PNG when they have an alpha
+    // channel, otherwise JPEG at quality 90. *suffix becomes "png" or "jpg".
+    // Null, with *error set, when the pixels cannot be encoded.
+    static QByteArray storedForm(const QImage &pixels, QString *suffix, QString *error);
+
     // Whether the pixels have been decoded yet (always true for a picture
     // made from a QImage). Meant for diagnostics and tests.
     bool isDecoded() const;

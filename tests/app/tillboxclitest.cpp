@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -128,8 +129,21 @@ TEST(TillboxCli, ExportWritesAWorkingSiteAndRefusesAnUnwritableFolder)
     EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/rw_common/plugins/tillbox/tillbox/orderMailer.php")));
     EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/index.html")));
 
+    // The page's files folder, moved whole into a new place the first time,
+    // is filled file by file over the old one the next: the same files.
+    const QDir files(out + QStringLiteral("/shop/index_files"));
+    const auto contents = [&] {
+        QMap<QString, QByteArray> map;
+        for (const QString &name : files.entryList(QDir::Files))
+            map.insert(name, testsupport::readFile(files.filePath(name)));
+        return map;
+    };
+    const QMap<QString, QByteArray> first = contents();
+    EXPECT_GE(first.size(), 4);
+
     // Quiet mode prints nothing on success.
     EXPECT_TRUE(tillbox({QStringLiteral("-q"), QStringLiteral("export"), site, out}).err.isEmpty());
+    EXPECT_EQ(contents(), first);
 
     // An output path below a plain file cannot be made: refused before any work.
     const QString blocker = dir.filePath(QStringLiteral("file"));

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace testsupport;
 
 namespace {
@@ -211,6 +213,28 @@ TEST(ProductImageWriter, ParallelOutputEqualsSequentialOutput)
     ASSERT_FALSE(progress.isEmpty());
     EXPECT_EQ(progress.last(), 8);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+}
+
+// Products sharing a picture share its written files; a name already taken
+// in the folder is replaced, and the file it named elsewhere stays as it was.
+TEST(ProductImageWriter, SharedPicturesNeverChangeFilesAlreadyThere)
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = encoded(samplePicture(300, 200), "jpeg");
+    const QString outside = dir.filePath(QStringLiteral("owner.jpg"));
+    writeFile(outside, QByteArray("the owner's own"));
+    const QByteArray taken = QFile::encodeName(dir.filePath(QStringLiteral("2.jpg")));
+    ASSERT_EQ(::link(QFile::encodeName(outside).constData(), taken.constData()), 0);
+    QStringList failures;
+    const QStringList paths = ProductImageWriter::writeAll(
+        {job(1, QString(), bytes, 32, 0, false), job(2, QString(), bytes, 32, 0, false),
+         job(3, QString(), bytes, 32, 0, false)},
+        dir.path(), 1024, false, {}, &failures, 2);
+    EXPECT_TRUE(failures.isEmpty()) << qPrintable(failures.join('\n'));
+    ASSERT_EQ(paths.size(), 6);
+    for (int i = 2; i < 6; ++i)
+        EXPECT_EQ(readFile(paths[i]), readFile(paths[i % 2])) << qPrintable(paths[i]);
+    EXPECT_EQ(readFile(outside), QByteArray("the owner's own"));
 }
 
 TEST(ProductImageWriter, FailedWritesAreListedAndPathsStillReturned)

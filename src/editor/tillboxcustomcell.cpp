@@ -1,0 +1,220 @@
+#include "editor/tillboxcustomcell.h"
+
+#include "catalogue/tillboxproduct.h"
+#include "host/bundle.h"
+#include "host/notificationcenter.h"
+#include "images/picture.h"
+#include "images/proportionalscaling.h"
+#include "plugin/tillboxplugin.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QBuffer>
+#include <QHash>
+#include <QImageReader>
+#include <QMutex>
+#include <QPainter>
+#include <QThread>
+
+namespace {
+
+// Also called from the threads that fit pictures ahead of time.
+QImage bundleImage(const QString &name)
+{
+    static QMutex lock;
+    const QMutexLocker locked(&lock);
+    static QHash<QString, QImage> images;
+    auto it = images.find(name);
+    if (it == images.end())
+        it = images.insert(name, QImage(Bundle::plugin().pathForImageResource(name)));
+    return *it;
+}
+
+// Decodes no more pixels than the box needs: large JPEG pictures are read at
+// a fraction of their size, which keeps scrolling through thousands of
+// products smooth without holding their full pixels.
+QImage reducedPixels(const Picture &picture, int box)
+{
+    if (picture.isDecoded() || picture.encodedData().isEmpty())
+        return picture.image();
+    QByteArray bytes = picture.encodedData();
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QSize raw = reader.size();
+    if (raw.isValid() && (raw.width() > box || raw.height() > box)) {
+        const double scale = std::max(double(box) / raw.width(), double(box) / raw.height());
+        reader.setScaledSize(QSize(std::max(1, int(raw.width() * scale + 0.5)), std::max(1, int(raw.height() * scale + 0.5))));
+    }
+    return reader.read();
+}
+
+} // namespace
+
+namespace {
+
+QFont sized(double points)
+{
+    QFont font = QApplication::font();
+    font.setPointSizeF(points);
+    return font;
+}
+
+// Room for every fitted picture of a large page (a 32 by 32 picture is 4 KB).
+constexpr int kCacheKilobytes = 64 * 1024;
+
+} // namespace
+
+TillboxCustomCell::TillboxCustomCell(QObject *parent)
+    : QStyledItemDelegate(parent), m_firstFont(sized(14)), m_secondFont(sized(12)), m_firstMetrics(m_firstFont),
+      m_secondMetrics(m_secondFont), m_boxed(kCacheKilobytes)
+{
+    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notificationPosted, this,
+            [this](const QString &name) {
+                if (name != TBXProductChangedNotification)
+                    return;
+                if (auto *view = qobject_cast<QAbstractItemView *>(this->parent()))
+                    view->viewport()->update();
+            });
+}
+
+TillboxCustomCell::~TillboxCustomCell()
+{
+    *m_stopping = true;
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
+QImage TillboxCustomCell::badge(int status)
+{
+    switch (status) {
+    case TillboxProduct::StatusOutOfStock:
+        return bundleImage(QStringLiteral("product_out_of_stock"));
+    case TillboxProduct::StatusHidden:
+        return bundleImage(QStringLiteral("product_disabled"));
+    default:
+        return {};
+    }
+}
+
+QImage TillboxCustomCell::fit(const std::shared_ptr<const Picture> &picture)
+{
+    QImage pixels = picture ? reducedPixels(*picture, kPictureBox) : QImage();
+    QSize size = picture ? picture->size() : QSize();
+    if (pixels.isNull()) {
+        // Bytes that do not decode: the placeholder is shown, and the product
+        // keeps its bytes and its (absent) picture; painting changes nothing.
+        pixels = bundleImage(QStringLiteral("iconItem"));
+        size = pixels.size();
+    }
+    return ProportionalScaling::imageByScalingProportionallyToSize(pixels, size, kPictureBox, kPictureBox, false);
+}
+
+void TillboxCustomCell::keep(const TillboxProduct *product, const std::shared_ptr<const Picture> &picture,
+                             const QImage &image) const
+{
+    m_boxed.insert(product, new Boxed{picture, !picture, image}, std::max<qsizetype>(1, image.sizeInBytes() / 1024));
+}
+
+QImage TillboxCustomCell::boxedPicture(const TillboxProduct &product) const
+{
+    const std::shared_ptr<const Picture> picture = product.icon();
+    if (Boxed *cached = m_boxed.object(&product)) {
+        if (picture ? cached->picture.lock() == picture : cached->placeholder)
+            return cached->image;
+    }
+    const QImage boxed = fit(picture);
+    keep(&product, picture, boxed);
+    return boxed;
+}
+
+void TillboxCustomCell::prepare(const QList<std::shared_ptr<TillboxProduct>> &products)
+{
+    constexpr qsizetype kBatch = 64;
+    for (qsizetype first = 0; first < products.size(); first += kBatch) {
+        QList<std::pair<const TillboxProduct *, std::shared_ptr<const Picture>>> batch;
+        for (qsizetype i = first; i < std::min(first + kBatch, products.size()); ++i) {
+            const TillboxProduct *product = products[i].get();
+            if (!m_boxed.contains(product))
+                batch.append({product, product->icon()});
+        }
+        if (batch.isEmpty())
+            continue;
+        m_pool.start([this, batch, stopping = m_stopping] {
+            QList<QImage> images;
+            for (const auto &entry : batch) {
+                if (*stopping)
+                    return;
+                images.append(fit(entry.second));
+            }
+            // Kept on the cell's thread, and only while the product still
+            // has the picture that was fitted.
+            QMetaObject::invokeMethod(this, [this, batch, images] {
+                for (qsizetype i = 0; i < batch.size(); ++i) {
+                    if (!m_boxed.contains(batch[i].first))
+                        keep(batch[i].first, batch[i].second, images[i]);
+                }
+            }, Qt::QueuedConnection);
+        });
+    }
+}
+
+void TillboxCustomCell::waitForPrepared()
+{
+    m_pool.waitForDone();
+    QCoreApplication::sendPostedEvents(this);
+}
+
+void TillboxCustomCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    // The row's background and selection, without the style's own text.
+    opt.text.clear();
+    opt.icon = QIcon();
+    const QWidget *widget = opt.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+    const QRect content = option.rect.adjusted(kInset, 0, -kInset, 0);
+    const int midY = content.top() + content.height() / 2;
+    const auto *product = qobject_cast<const TillboxProduct *>(index.data(ProductRole).value<QObject *>());
+
+    int textLeft = content.left();
+    if (product) {
+        const QRect box(content.left(), midY - kPictureBox / 2, kPictureBox, kPictureBox);
+        painter->drawImage(box, boxedPicture(*product));
+        const QImage mark = badge(product->status());
+        if (!mark.isNull())
+            painter->drawImage(box.topLeft() + QPoint(kBadgeOffset, kBadgeOffset), mark);
+        textLeft += kPictureBox + kGap;
+    }
+
+    const bool selected = option.state & QStyle::State_Selected;
+    const auto oneLine = [](QString text) { return text.replace(QLatin1Char('\n'), QLatin1Char(' ')); };
+    const QString first = oneLine(index.data(Qt::DisplayRole).toString());
+    const QString second = oneLine(index.data(SecondRowRole).toString());
+    const QFont &firstFont = m_firstFont;
+    const QFont &secondFont = m_secondFont;
+    const QFontMetrics &firstMetrics = m_firstMetrics;
+    const QFontMetrics &secondMetrics = m_secondMetrics;
+    const int width = std::max(0, content.right() + 1 - textLeft);
+
+    painter->save();
+    painter->setFont(firstFont);
+    painter->setPen(selected ? QColor(Qt::white) : QColor(Qt::black));
+    painter->drawText(QRect(textLeft, midY - firstMetrics.height(), width, firstMetrics.height()),
+                      Qt::AlignLeft | Qt::AlignVCenter, firstMetrics.elidedText(first, Qt::ElideRight, width));
+    painter->setFont(secondFont);
+    painter->setPen(selected ? QColor(Qt::white) : QColor(128, 128, 128));
+    painter->drawText(QRect(textLeft, midY, width, secondMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                      secondMetrics.elidedText(second, Qt::ElideRight, width));
+    painter->restore();
+}
+
+QSize TillboxCustomCell::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    const int text = m_firstMetrics.height() + m_secondMetrics.height();
+    return {option.rect.width(), std::max(text, kPictureBox + 2 * -kBadgeOffset) + 6};
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QCache>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QList>
+#include <QStyledItemDelegate>
+#include <QThreadPool>
+
+#include <atomic>
+#include <memory>
+
+class Picture;
+class TillboxProduct;
+
+// Draws a row of the product table (and of the shop texts table): the
+// product's picture fitted into a 32 by 32 box with its status badge, and two
+// lines beside it, the display text over the second-row text, both cut with
+// an ellipsis. Rows without a product start the text at the content's left
+// edge. The table redraws whenever a product changes.
+//
+// Fitted pictures are kept per product until its picture changes, and can be
+// made ahead of time on other threads (prepare()), so that scrolling through
+// thousands of products decodes nothing.
+class TillboxCustomCell : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    enum Role {
+        SecondRowRole = Qt::UserRole + 1, // QString: the grey second line
+        ProductRole,                      // QObject *: the row's TillboxProduct, if any
+    };
+
+    // Layout, in device-independent pixels.
+    static constexpr int kInset = 10;
+    static constexpr int kPictureBox = 32;
+    static constexpr int kGap = 10;
+    static constexpr int kBadgeOffset = -3;
+
+    // parent: the table; it is redrawn on every product change.
+    explicit TillboxCustomCell(QObject *parent = nullptr);
+    ~TillboxCustomCell() override;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+    // The badge of a product status: null for a product that is available.
+    static QImage badge(int status);
+    // The product's picture fitted into the box (letterboxed, transparent
+    // around), or the placeholder picture when it has none that decodes.
+    QImage boxedPicture(const TillboxProduct &product) const;
+    // Fits the pictures of products on other threads; rows painted before
+    // theirs is ready fit it themselves, so what is drawn is the same.
+    void prepare(const QList<std::shared_ptr<TillboxProduct>> &products);
+    // Waits until the pictures asked for are fitted (benchmarks, tests).
+    void waitForPrepared();
+
+private:
+    struct Boxed
+    {
+        std::weak_ptr<const Picture> picture;
+        bool placeholder = false;
+        QImage image;
+    };
+    static QImage fit(const std::shared_ptr<const Picture> &picture);
+    void keep(const TillboxProduct *product, const std::shared_ptr<const Picture> &picture, const QImage &image) const;
+
+    QFont m_firstFont;
+    QFont m_secondFont;
+    QFontMetrics m_firstMetrics;
+    QFontMetrics m_secondMetrics;
+    mutable QCache<const TillboxProduct *, Boxed> m_boxed;
+    QThreadPool m_pool;
+    std::shared_ptr<std::atomic<bool>> m_stopping = std::make_shared<std::atomic<bool>>(false);
+};
