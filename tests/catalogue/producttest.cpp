@@ -333,38 +333,21 @@ TEST(TillboxProduct, CopyIsIndependentAndTakesTheSKU)
 
 // --- The thumbnail ------------------------------------------------------------------------------
 
-struct IconSizeCase
+// The width is clamped to 16...512 and the height follows the picture.
+TEST(TillboxProduct, IconWidthIsClampedAndHeightFollowsThePicture)
 {
-    QSize picture;
-    int32_t requestedWidth;
-    int32_t width;
-    int32_t height;
-};
-
-class IconSizeTest : public ::testing::TestWithParam<IconSizeCase>
-{
-};
-
-TEST_P(IconSizeTest, WidthIsClampedAndHeightFollowsThePicture)
-{
-    const IconSizeCase c = GetParam();
-    auto product = TillboxProduct::create();
-    product->setImage(encodedPicture(c.picture.width(), c.picture.height(), "jpeg"));
-    product->setIconHeight(999);
-    product->setIconWidth(c.requestedWidth);
-    EXPECT_EQ(product->iconWidth(), c.width);
-    EXPECT_EQ(product->iconHeight(), c.height);
+    for (const auto &[picture, requested, width, height] :
+         {std::tuple{QSize(640, 480), 64, 64, 48}, {QSize(300, 400), 64, 64, 85}, {QSize(400, 300), 64, 64, 48},
+          {QSize(300, 200), 100, 100, 66}, {QSize(640, 480), 8, 16, 12}, {QSize(640, 480), -5, 16, 12},
+          {QSize(640, 480), 1000, 512, 384}, {QSize(1, 3000), 512, 512, 1536000}}) {
+        auto product = TillboxProduct::create();
+        product->setImage(encodedPicture(picture.width(), picture.height(), "jpeg"));
+        product->setIconHeight(999);
+        product->setIconWidth(requested);
+        EXPECT_EQ(product->iconWidth(), width) << requested;
+        EXPECT_EQ(product->iconHeight(), height) << picture.width() << "x" << picture.height();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Product, IconSizeTest,
-                         ::testing::Values(IconSizeCase{{640, 480}, 64, 64, 48},
-                                           IconSizeCase{{300, 400}, 64, 64, 85},
-                                           IconSizeCase{{400, 300}, 64, 64, 48},
-                                           IconSizeCase{{300, 200}, 100, 100, 66},
-                                           IconSizeCase{{640, 480}, 8, 16, 12},
-                                           IconSizeCase{{640, 480}, -5, 16, 12},
-                                           IconSizeCase{{640, 480}, 1000, 512, 384},
-                                           IconSizeCase{{1, 3000}, 512, 512, 1536000}));
 
 // Loading clamps the stored width and takes the height from the picture
 // without decoding a pixel of it.
@@ -391,28 +374,23 @@ TEST(TillboxProduct, LoadingSizesTheThumbnailFromTheHeaderAlone)
     EXPECT_EQ(product->iconHeight(), 25);
 }
 
-class IconNameTest : public ::testing::TestWithParam<std::pair<QString, QString>>
+// Icon names become file names: what is not a letter, digit or "_" turns
+// into one "_" (a combining mark is kept, an emoji is one "_").
+TEST(TillboxProduct, IconNameIsSanitised)
 {
-};
-
-TEST_P(IconNameTest, Sanitised)
-{
-    auto product = TillboxProduct::create();
-    product->setIconName(GetParam().first);
-    EXPECT_EQ(product->iconName(), GetParam().second);
-    EXPECT_EQ(product->iconName().isNull(), GetParam().second.isNull());
+    for (const auto &[name, expected] :
+         {std::pair{QStringLiteral("a.b-c"), QStringLiteral("a_b_c")}, {QStringLiteral(""), QStringLiteral("")},
+          {QString(), QString()}, {QStringLiteral("Blue shirt (XL)"), QStringLiteral("Blue_shirt__XL_")},
+          {QStringLiteral("Crème brûlée 2"), QStringLiteral("Crème_brûlée_2")},
+          {QStringLiteral("e\u0301t\u00e9"), QStringLiteral("e\u0301t\u00e9")},
+          {QStringLiteral("商品/Ω"), QStringLiteral("商品_Ω")}, {QString::fromUtf8("a\xF0\x9F\x98\x80"), QStringLiteral("a_")},
+          {QString::fromUtf8("\xF0\xA0\x80\x80"), QString::fromUtf8("\xF0\xA0\x80\x80")}}) {
+        auto product = TillboxProduct::create();
+        product->setIconName(name);
+        EXPECT_EQ(product->iconName(), expected);
+        EXPECT_EQ(product->iconName().isNull(), expected.isNull());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Product, IconNameTest,
-    ::testing::Values(std::pair{QStringLiteral("a.b-c"), QStringLiteral("a_b_c")},
-                      std::pair{QStringLiteral(""), QStringLiteral("")}, std::pair{QString(), QString()},
-                      std::pair{QStringLiteral("Blue shirt (XL)"), QStringLiteral("Blue_shirt__XL_")},
-                      std::pair{QStringLiteral("Crème brûlée 2"), QStringLiteral("Crème_brûlée_2")},
-                      std::pair{QStringLiteral("e\u0301t\u00e9"), QStringLiteral("e\u0301t\u00e9")}, // combining mark kept
-                      std::pair{QStringLiteral("商品/Ω"), QStringLiteral("商品_Ω")},
-                      std::pair{QString::fromUtf8("a\xF0\x9F\x98\x80"), QStringLiteral("a_")},       // one emoji, one "_"
-                      std::pair{QString::fromUtf8("\xF0\xA0\x80\x80"), QString::fromUtf8("\xF0\xA0\x80\x80")}));
 
 // Setters announce real changes only (absent -> empty is one); editors write
 // fields by name through the setters' rules: the SKU reaches the registry,

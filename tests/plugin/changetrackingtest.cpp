@@ -128,48 +128,31 @@ TEST_F(ChangeTrackingTest, CurrencyAndUnwatchedChanges)
     }
 }
 
-TEST_F(ChangeTrackingTest, RegisteringTwiceStillBroadcastsOnce)
-{
-    plugin->registerAsObserverForPluginChanges();
-    plugin->registerAsObserverForPluginChanges();
-    settings().setCartWidth(10);
-    settings().currency()->setSymbol(QStringLiteral("£"));
-    EXPECT_EQ(broadcasts(), 2);
-    EXPECT_EQ(editor.refreshes.size(), 1u);
-}
-
-TEST_F(ChangeTrackingTest, ReplacedSettingsAreNoLongerWatched)
+// Registering twice still broadcasts once; replaced settings and a replaced
+// currency record are no longer watched, their replacements are.
+TEST_F(ChangeTrackingTest, WatchesTheCurrentSettingsAndCurrencyOnce)
 {
     const auto old = plugin->globalSettings();
     const auto replacement = std::make_shared<TillboxGlobalSettings>();
     plugin->unregisterAsObserverForPluginChanges();
     plugin->setGlobalSettings(replacement);
     plugin->registerAsObserverForPluginChanges();
+    plugin->registerAsObserverForPluginChanges();
+    EXPECT_EQ(plugin->globalSettingsController().content(), replacement);
+    const auto oldCurrency = replacement->currency();
+    const auto newCurrency = std::make_shared<TillboxCurrency>();
+    replacement->setCurrency(newCurrency);
     reset();
 
     old->setCartWidth(1);
     old->setDecimalSeparatorIndex(1);
     old->currency()->setSymbol(QStringLiteral("X"));
+    oldCurrency->setSymbol(QStringLiteral("X"));
     expectQuiet();
 
     replacement->setCartWidth(1);
-    replacement->currency()->setSymbol(QStringLiteral("X"));
-    EXPECT_EQ(broadcasts(), 2);
-    EXPECT_EQ(editor.refreshes.size(), 1u);
-    EXPECT_EQ(plugin->globalSettingsController().content(), replacement);
-}
-
-TEST_F(ChangeTrackingTest, ANewCurrencyRecordIsWatchedInsteadOfTheOld)
-{
-    const auto oldCurrency = settings().currency();
-    const auto newCurrency = std::make_shared<TillboxCurrency>();
-    settings().setCurrency(newCurrency);
-    reset();
-
-    oldCurrency->setSymbol(QStringLiteral("X"));
-    expectQuiet();
     newCurrency->setSymbol(QStringLiteral("Y"));
-    EXPECT_EQ(broadcasts(), 1);
+    EXPECT_EQ(broadcasts(), 2);
     EXPECT_EQ(editor.refreshes.size(), 1u);
 }
 

@@ -39,8 +39,6 @@ struct FormatCase
     double multiplier = 1.0;
 };
 
-void PrintTo(const FormatCase &c, std::ostream *os) { *os << c.name; }
-
 const QString kEuroPrice = QString::fromUtf8("#,##0.00 €;0,00 €;#,##0.00 €");
 const QString kEuroOption = QString::fromUtf8("+ #,##0.00 €;± 0,00 €;- #,##0.00 €");
 const QString kSignedWeight = QString::fromUtf8("+ #,##0.00;± 0.00;- #,##0.00");
@@ -79,22 +77,16 @@ const FormatCase kFormatCases[] = {
     {"infinityHasNoText", "#,##0.00", kDot, -kInf, QString()},
 };
 
-class FormatTable : public testing::TestWithParam<FormatCase> {};
-
-TEST_P(FormatTable, Formats)
+TEST(LKSSmartFormatter, Formats)
 {
-    const FormatCase &c = GetParam();
-    LKSSmartFormatter f = formatter(c.separators, c.format);
-    f.setMultiplier(c.multiplier);
-    const QString text = f.stringFromNumber(c.number);
-    EXPECT_EQ(text, c.expected);
-    EXPECT_EQ(text.isNull(), c.expected.isNull());
+    for (const FormatCase &c : kFormatCases) {
+        LKSSmartFormatter f = formatter(c.separators, c.format);
+        f.setMultiplier(c.multiplier);
+        const QString text = f.stringFromNumber(c.number);
+        EXPECT_EQ(text, c.expected) << c.name;
+        EXPECT_EQ(text.isNull(), c.expected.isNull()) << c.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, FormatTable, testing::ValuesIn(kFormatCases),
-                         [](const testing::TestParamInfo<FormatCase> &info) {
-                             return std::string(info.param.name);
-                         });
 
 struct ParseCase
 {
@@ -104,8 +96,6 @@ struct ParseCase
     QString text;
     std::optional<double> expected;
 };
-
-void PrintTo(const ParseCase &c, std::ostream *os) { *os << c.name; }
 
 const QString kFrancPrice = QString::fromUtf8("Fr․ #,##0.00;Fr․ 0.00;Fr․ #,##0.00");
 const QString kFrancOptionLeft = QString::fromUtf8("+ Fr.#,##0;± Fr.0;- Fr.#,##0");
@@ -141,22 +131,16 @@ const ParseCase kParseCases[] = {
     {"singleSegmentMinus", "#,##0.00", kDot, "-3.50", -3.5},
 };
 
-class ParseTable : public testing::TestWithParam<ParseCase> {};
-
-TEST_P(ParseTable, Parses)
+TEST(LKSSmartFormatter, Parses)
 {
-    const ParseCase &c = GetParam();
-    const std::optional<double> number = formatter(c.separators, c.format).numberFromString(c.text);
-    ASSERT_EQ(number.has_value(), c.expected.has_value());
-    if (number) {
-        EXPECT_DOUBLE_EQ(*number, *c.expected);
+    for (const ParseCase &c : kParseCases) {
+        const std::optional<double> number = formatter(c.separators, c.format).numberFromString(c.text);
+        ASSERT_EQ(number.has_value(), c.expected.has_value()) << c.name;
+        if (number) {
+            EXPECT_DOUBLE_EQ(*number, *c.expected) << c.name;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ParseTable, testing::ValuesIn(kParseCases),
-                         [](const testing::TestParamInfo<ParseCase> &info) {
-                             return std::string(info.param.name);
-                         });
 
 TEST(LKSSmartFormatter, PercentFormatterBoundsAndMultiplier)
 {

@@ -153,51 +153,27 @@ TEST(PriceFormattingTest, EveryShopPatternShowsItsDecimalsAndReadsBack)
 
 // --- Machine-readable prices ----------------------------------------------------------------
 
-struct MachineCase
+// Scripts need "." and no grouping: neither the shop's separators nor the
+// user's locale may leak in. Without the limit four decimals; exact ties go
+// to the even neighbour.
+TEST(PriceFormattingTest, MachinePricesArePlainDecimals)
 {
-    double price;
-    int decimalNumberIndex;
-    bool limit;
-    const char *text;
-};
-
-class MachinePriceTest : public ::testing::TestWithParam<MachineCase>
-{
-protected:
     TillboxGlobalSettings settings;
-};
-
-TEST_P(MachinePriceTest, PlainDecimalsWhateverTheShopsSeparators)
-{
-    const MachineCase &c = GetParam();
-    settings.setDecimalNumberIndex(c.decimalNumberIndex);
-    // Scripts need "." and no grouping: neither the shop's separators nor the
-    // user's locale may leak in.
     settings.setDecimalSeparatorIndex(1);
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const QString text = PriceFormatting(settings).stringWithPrice(c.price, c.limit);
+    for (const auto &[price, decimalNumberIndex, limit, expected] :
+         {std::tuple{12.5, 2, false, "12.5000"}, {12.5, 0, false, "12.5000"}, {12.5, 7, false, "12.5000"},
+          {12.5, 7, true, "12.50"}, {12.5, -3, true, "12.50"}, {12.4, 0, true, "12"}, {2.5, 0, true, "2"},
+          {3.5, 0, true, "4"}, {0.125, 2, true, "0.12"}, {1234.5678, 1, true, "1234.6"},
+          {1234.5678, 3, true, "1234.568"},
+          {1234567.25, 4, true, "1234567.2500"}, {-3.75, 1, true, "-3.8"}, {0.0, 2, true, "0.00"}}) {
+        settings.setDecimalNumberIndex(decimalNumberIndex);
+        EXPECT_EQ(PriceFormatting(settings).stringWithPrice(price, limit), QLatin1String(expected))
+            << price << (limit ? " limited" : "");
+    }
     QLocale::setDefault(previous);
-    EXPECT_EQ(text, QString::fromLatin1(c.text)) << c.price << (c.limit ? " limited" : "");
 }
-
-INSTANTIATE_TEST_SUITE_P(Prices, MachinePriceTest,
-                         ::testing::Values(MachineCase{12.5, 2, false, "12.5000"},
-                                           MachineCase{12.5, 0, false, "12.5000"},
-                                           MachineCase{12.5, 7, false, "12.5000"},
-                                           MachineCase{12.5, 7, true, "12.50"},
-                                           MachineCase{12.5, -3, true, "12.50"},
-                                           MachineCase{12.4, 0, true, "12"},
-                                           MachineCase{2.5, 0, true, "2"}, // exact ties go to the even neighbour
-                                           MachineCase{3.5, 0, true, "4"},
-                                           MachineCase{0.125, 2, true, "0.12"},
-                                           MachineCase{1234.5678, 1, true, "1234.6"},
-                                           MachineCase{1234.5678, 3, true, "1234.568"},
-                                           MachineCase{1234567.25, 4, true, "1234567.2500"},
-                                           MachineCase{-3.75, 1, true, "-3.8"},
-                                           MachineCase{0.0, 2, true, "0.00"}));
-
-// --- Prices with taxes ---------------------------------------------------------------------
 
 // Nothing is cached: each call reads the settings as they are now.
 TEST(PriceFormattingTest, TaxesAndPatternsFollowTheSettingsAtEachCall)

@@ -186,23 +186,6 @@ struct OldArchiveCase
     const char *expected;
 };
 
-void PrintTo(const OldArchiveCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class OldArchive : public ::testing::TestWithParam<OldArchiveCase>
-{
-};
-
-TEST_P(OldArchive, ReadsAsDescribed)
-{
-    TestBundle bundle;
-    const auto settings = decodeSettings(archiveOldSettings(GetParam().write), bundle.bundle());
-    ASSERT_TRUE(settings);
-    expectJsonSubset(settings->toJson(), GetParam().expected);
-}
-
 // Groups of keys are read only under their guard key; the rest of a group keeps
 // its default when the guard is missing, and reads zero or absent when it is
 // there without them.
@@ -334,7 +317,15 @@ const OldArchiveCase kOldArchiveCases[] = {
      R"({"cartDisclaimerLabel": "I agree to the terms"})"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, OldArchive, ::testing::ValuesIn(kOldArchiveCases),
-                         [](const ::testing::TestParamInfo<OldArchiveCase> &info) { return info.param.name; });
+TEST(TillboxGlobalSettingsArchive, OlderArchivesReadAsDescribed)
+{
+    TestBundle bundle;
+    for (const OldArchiveCase &c : kOldArchiveCases) {
+        SCOPED_TRACE(c.name);
+        const auto settings = decodeSettings(archiveOldSettings(c.write), bundle.bundle());
+        ASSERT_TRUE(settings);
+        expectJsonSubset(settings->toJson(), c.expected);
+    }
+}
 
 } // namespace
