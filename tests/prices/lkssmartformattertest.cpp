@@ -15,8 +15,6 @@ struct Separators
     QString thousand;
 };
 
-const Separators kSeparatorPairs[] = {{".", ","}, {",", "."}};
-
 LKSSmartFormatter formatter(const Separators &separators, const QString &format)
 {
     LKSSmartFormatter f;
@@ -161,35 +159,6 @@ TEST(LKSSmartFormatter, PercentFormatterBoundsAndMultiplier)
     EXPECT_DOUBLE_EQ(*scaled.numberFromString(QStringLiteral("19 %")), 0.19);
     scaled.setMultiplier(0);
     EXPECT_FALSE(scaled.numberFromString(QStringLiteral("19 %")));
-}
-
-// The fixed patterns the editor uses for weights, counts and percentages.
-TEST(LKSSmartFormatterPatterns, FixedPatternsRoundTrip)
-{
-    const struct
-    {
-        QString pattern;
-        int decimals;
-        bool signedForm;
-    } patterns[] = {{"#,##0.00", 2, false}, {kSignedWeight, 2, true}, {"#,##0", 0, false}, {"0.00 %", 2, false}};
-    const double numbers[] = {0, 0.004, 1.5, 19, 100, 1234.5, 1234567.891, -2, -0.3, -1234.5};
-    for (const auto &p : patterns) {
-        for (const Separators &separators : kSeparatorPairs) {
-            const LKSSmartFormatter f = formatter(separators, p.pattern);
-            for (const double number : numbers) {
-                const QString text = f.stringFromNumber(number);
-                SCOPED_TRACE((p.pattern + QStringLiteral(" -> ") + text).toStdString());
-                const double scale = std::pow(10.0, p.decimals);
-                const double rounded = std::round(number * scale) / scale;
-                if (p.signedForm && rounded != 0) {
-                    EXPECT_TRUE(text.startsWith(rounded > 0 ? QStringLiteral("+ ") : QStringLiteral("- ")));
-                }
-                const std::optional<double> parsed = f.numberFromString(text);
-                ASSERT_TRUE(parsed.has_value());
-                EXPECT_NEAR(*parsed, rounded, 1e-9 * std::max(1.0, std::fabs(rounded)));
-            }
-        }
-    }
 }
 
 } // namespace

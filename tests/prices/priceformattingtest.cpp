@@ -109,44 +109,58 @@ INSTANTIATE_TEST_SUITE_P(
                     "+ #,##0.00;± 0.00;- #,##0.00"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-// Every pattern a shop's settings can give: each shows exactly its decimals
-// with the symbol in place (full stops and commas disguised in prices), and
-// the editing fields read back what they show.
-TEST(PriceFormattingTest, EveryShopPatternShowsItsDecimalsAndReadsBack)
+// Every pattern a shop's settings can give, and the fixed ones of weights,
+// counts and percentages: each shows exactly its decimals with the symbol in
+// place (full stops and commas disguised in prices), signed forms show their
+// sign, and the editing fields read back what they show.
+TEST(PriceFormattingTest, EveryPatternShowsItsDecimalsAndReadsBack)
 {
+    const double numbers[] = {0, 0.004, 0.05, 1.5, 12.345, 19, 100, 999.999, 1234.5, 1234567.891, -2, -0.3, -1234.5};
+    const auto check = [&](const LKSSmartFormatter &f, int decimals, int separator, const QString &shown, bool sign) {
+        const double scale = std::pow(10.0, decimals);
+        for (const double number : numbers) {
+            const QString text = f.stringFromNumber(number);
+            SCOPED_TRACE((f.format() + QStringLiteral(" -> ") + text).toStdString());
+            const double rounded = std::round(number * scale) / scale;
+            EXPECT_TRUE(text.contains(shown));
+            if (sign && rounded != 0) {
+                EXPECT_TRUE(text.startsWith(rounded > 0 ? QStringLiteral("+ ") : QStringLiteral("- ")));
+            }
+            if (rounded != 0 && decimals > 0) {
+                qsizetype last = text.size() - 1;
+                while (last >= 0 && !text.at(last).isDigit())
+                    --last;
+                ASSERT_GE(last, decimals);
+                EXPECT_EQ(text.at(last - decimals), separator ? QLatin1Char(',') : QLatin1Char('.'));
+            }
+            const std::optional<double> parsed = f.numberFromString(text);
+            ASSERT_TRUE(parsed.has_value());
+            EXPECT_NEAR(*parsed, rounded, 1e-9 * std::max(1.0, std::fabs(rounded)));
+        }
+    };
     TillboxGlobalSettings settings;
-    const double numbers[] = {0, 0.004, 0.05, 1.5, 12.345, 999.999, 1234.5, 1234567.891, -2, -0.3};
-    for (const auto &[symbol, left, space] : {std::tuple{"€", false, true}, {"$", true, false}, {"Fr.", true, true},
-                                              {"Fr.", false, false}, {"kr,", false, true}, {",-", false, false},
-                                              {"CHF", true, true}, {"", false, true}}) {
-        for (const int separator : {0, 1}) {
+    for (const int separator : {0, 1}) {
+        for (const auto &[symbol, left, space] : {std::tuple{"€", false, true}, {"$", true, false}, {"Fr.", true, true},
+                                                  {"Fr.", false, false}, {"kr,", false, true}, {",-", false, false},
+                                                  {"CHF", true, true}, {"", false, true}}) {
             for (const int index : {0, 1, 2, 3, 4, 7, -1}) {
                 configure(settings, Shop{index, separator, QString::fromUtf8(symbol), left, space});
                 const PriceFormatting prices(settings);
                 const int decimals = index >= 0 && index <= 4 ? index : 2;
-                const double scale = std::pow(10.0, decimals);
                 QString disguised = QString::fromUtf8(symbol);
                 disguised.replace(QLatin1Char('.'), QChar(0x2024)).replace(QLatin1Char(','), QChar(0x201A));
-                for (const auto &[f, shown] : {std::pair{prices.priceFormatter(), disguised},
-                                               {prices.optionPriceFormatter(), QString::fromUtf8(symbol)}}) {
-                    for (const double number : numbers) {
-                        const QString text = f.stringFromNumber(number);
-                        SCOPED_TRACE((f.format() + QStringLiteral(" -> ") + text).toStdString());
-                        const double rounded = std::round(number * scale) / scale;
-                        EXPECT_TRUE(text.contains(shown));
-                        if (rounded != 0 && decimals > 0) {
-                            qsizetype last = text.size() - 1;
-                            while (last >= 0 && !text.at(last).isDigit())
-                                --last;
-                            ASSERT_GE(last, decimals);
-                            EXPECT_EQ(text.at(last - decimals), separator ? QLatin1Char(',') : QLatin1Char('.'));
-                        }
-                        const std::optional<double> parsed = f.numberFromString(text);
-                        ASSERT_TRUE(parsed.has_value());
-                        EXPECT_NEAR(*parsed, rounded, 1e-9 * std::max(1.0, std::fabs(rounded)));
-                    }
-                }
+                check(prices.priceFormatter(), decimals, separator, disguised, false);
+                check(prices.optionPriceFormatter(), decimals, separator, QString::fromUtf8(symbol), true);
             }
+        }
+        for (const auto &[pattern, decimals, sign] :
+             {std::tuple{"#,##0.00", 2, false}, {"+ #,##0.00;± 0.00;- #,##0.00", 2, true}, {"#,##0", 0, false},
+              {"0.00 %", 2, false}}) {
+            LKSSmartFormatter f;
+            f.setDecimalSeparator(separator ? QStringLiteral(",") : QStringLiteral("."));
+            f.setThousandSeparator(separator ? QStringLiteral(".") : QStringLiteral(","));
+            f.setFormat(QString::fromUtf8(pattern));
+            check(f, decimals, separator, QString(), sign);
         }
     }
 }
