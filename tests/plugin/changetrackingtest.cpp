@@ -100,30 +100,34 @@ TEST_F(ChangeTrackingTest, EveryWatchedSettingsKeyBroadcastsOnce)
     }
 }
 
-// The currency's fields that show in prices broadcast and refresh; its tag,
-// the settings the page does not watch and a value set again do nothing.
-TEST_F(ChangeTrackingTest, CurrencyAndUnwatchedChanges)
+// Setters announce the keys the page watches: those that change how prices
+// read also refresh; the currency's tag, the settings the page does not
+// watch and a value set again do nothing.
+TEST_F(ChangeTrackingTest, SettersAndCurrencyChangesSetOffTheirRefreshes)
 {
-    const std::pair<const char *, std::function<void(TillboxGlobalSettings &)>> cases[] = {
-        {"symbol", [](auto &s) { s.currency()->setSymbol(QStringLiteral("€")); }},
-        {"code", [](auto &s) { s.currency()->setCode(QStringLiteral("EUR")); }},
-        {"side", [](auto &s) { s.currency()->setShownOnLeft(false); }},
-        {"space", [](auto &s) { s.currency()->setSpaceBetweenSymbolAndPrice(false); }},
-        {"", [](auto &s) { s.currency()->setTag(30); }},
-        {"", [](auto &s) { s.setCartWidth(s.cartWidth()); }},
-        {"", [](auto &s) { s.setCartIconSetIndex(0); }},
-        {"", [](auto &s) { s.setEnableCoupons(true); }},
-        {"", [](auto &s) { s.setPageHeader(StyledText(QStringLiteral("header"))); }},
-        {"", [](auto &s) { s.setDirectOrderField(3, QStringLiteral("Phone")); }},
+    const std::tuple<const char *, std::function<void(TillboxGlobalSettings &)>, int, int> cases[] = {
+        // name, change, broadcasts, refreshes of prices and checkout
+        {"cart width", [](auto &s) { s.setCartWidth(640); }, 1, 0},
+        {"separator", [](auto &s) { s.setDecimalSeparatorIndex(1); }, 1, 1},
+        {"cost limit", [](auto &s) { s.setAdditionalCostsLimit(4, 99.f); }, 1, 0},
+        {"symbol", [](auto &s) { s.currency()->setSymbol(QStringLiteral("€")); }, 1, 1},
+        {"code", [](auto &s) { s.currency()->setCode(QStringLiteral("EUR")); }, 1, 1},
+        {"side", [](auto &s) { s.currency()->setShownOnLeft(false); }, 1, 1},
+        {"space", [](auto &s) { s.currency()->setSpaceBetweenSymbolAndPrice(false); }, 1, 1},
+        {"tag", [](auto &s) { s.currency()->setTag(30); }, 0, 0},
+        {"same width", [](auto &s) { s.setCartWidth(s.cartWidth()); }, 0, 0},
+        {"icons", [](auto &s) { s.setCartIconSetIndex(0); }, 0, 0},
+        {"coupons", [](auto &s) { s.setEnableCoupons(true); }, 0, 0},
+        {"header", [](auto &s) { s.setPageHeader(StyledText(QStringLiteral("header"))); }, 0, 0},
+        {"order field", [](auto &s) { s.setDirectOrderField(3, QStringLiteral("Phone")); }, 0, 0},
     };
-    for (const auto &[watched, change] : cases) {
-        SCOPED_TRACE(watched);
+    for (const auto &[name, change, broadcastCount, refreshCount] : cases) {
+        SCOPED_TRACE(name);
         reset();
         change(settings());
-        const int expected = *watched ? 1 : 0;
-        EXPECT_EQ(broadcasts(), expected);
-        EXPECT_EQ(int(editor.refreshes.size()), expected);
-        EXPECT_EQ(editor.checkoutChanges, expected);
+        EXPECT_EQ(broadcasts(), broadcastCount);
+        EXPECT_EQ(int(editor.refreshes.size()), refreshCount);
+        EXPECT_EQ(editor.checkoutChanges, refreshCount);
         EXPECT_EQ(productNotifications, 0);
     }
 }
