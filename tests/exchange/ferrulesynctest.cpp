@@ -60,13 +60,13 @@ struct RecordCase
 {
     const char *name;
     const char *record; // one JSON object; SKU "S" is added
-    bool existingCoupon;
-    float price;
-    bool coupon;
-    float couponValue;
-    bool couponsOn;
-    int status;
-    const char *imageName;
+    bool existingCoupon = false;
+    float price = 0;
+    bool coupon = false;
+    float couponValue = 10;
+    bool couponsOn = false;
+    int status = 0;
+    const char *imageName = "kept.png";
 };
 
 class FerruleRecordTest : public FerruleSyncTest, public ::testing::WithParamInterface<RecordCase>
@@ -101,27 +101,30 @@ TEST_P(FerruleRecordTest, TakesTheRecordOver)
 INSTANTIATE_TEST_SUITE_P(
     Rules, FerruleRecordTest,
     ::testing::Values(
-        RecordCase{"SpecialPriceMakesFixedCoupon", R"("Price": 20, "HasSpecialPrice": 1, "SpecialPrice": 15)", false, 20,
-                   true, 5, true, 0, "kept.png"},
-        RecordCase{"ExistingCouponKept", R"("Price": 20, "HasSpecialPrice": 0, "SpecialPrice": 15)", true, 20, true, 10,
-                   false, 0, "kept.png"},
-        RecordCase{"SpecialAbovePrice", R"("Price": 20, "HasSpecialPrice": null, "SpecialPrice": 25)", false, 25, true,
-                   5, true, 0, "kept.png"},
-        RecordCase{"SpecialPriceIgnoredWithoutFlag", R"("Price": 9.5, "SpecialPrice": 5)", false, 9.5f, false, 10,
-                   false, 0, "kept.png"},
-        RecordCase{"NegativePriceGivesZero", R"("Price": -3)", false, 0, false, 10, false, 0, "kept.png"},
-        RecordCase{"ZeroSpecialPriceNoCoupon", R"("Price": 20, "HasSpecialPrice": 1, "SpecialPrice": 0)", false, 20,
-                   false, 10, false, 0, "kept.png"},
-        RecordCase{"WrongKindsReadAsZero", R"("Price": [1], "Status": {"a": 1}, "Name": 5)", false, 0, false, 10, false,
-                   0, "kept.png"},
-        RecordCase{"NumberTextsRead", R"("Price": "7.25", "Status": "1")", false, 7.25f, false, 10, false, 2, "kept.png"},
-        RecordCase{"AnyOtherStatusHides", R"("Status": 3)", false, 0, false, 10, false, 2, "kept.png"},
-        RecordCase{"ImageBytesKeepFileName", R"("FileName": "Photo 1.jpg", "Image": "photo.jpg", "Icon": "logo.png")",
-                   false, 0, false, 10, false, 0, "Photo 1.jpg"},
-        RecordCase{"IconWithoutAlphaBecomesJpeg", R"("FileName": "Photo 1.jpg", "Icon": "photo.jpg")", false, 0, false,
-                   10, false, 0, "Photo_1_jpg.jpg"},
-        RecordCase{"IconWithAlphaBecomesPng", R"("FileName": "logo", "Icon": "logo.png")", false, 0, false, 10, false,
-                   0, "logo.png"}),
+        RecordCase{.name = "SpecialPriceMakesFixedCoupon",
+                   .record = R"("Price": 20, "HasSpecialPrice": 1, "SpecialPrice": 15)",
+                   .price = 20, .coupon = true, .couponValue = 5, .couponsOn = true},
+        RecordCase{.name = "ExistingCouponKept", .record = R"("Price": 20, "HasSpecialPrice": 0, "SpecialPrice": 15)",
+                   .existingCoupon = true, .price = 20, .coupon = true},
+        RecordCase{.name = "SpecialAbovePrice",
+                   .record = R"("Price": 20, "HasSpecialPrice": null, "SpecialPrice": 25)",
+                   .price = 25, .coupon = true, .couponValue = 5, .couponsOn = true},
+        RecordCase{.name = "SpecialPriceIgnoredWithoutFlag", .record = R"("Price": 9.5, "SpecialPrice": 5)",
+                   .price = 9.5f},
+        RecordCase{.name = "NegativePriceGivesZero", .record = R"("Price": -3)"},
+        RecordCase{.name = "ZeroSpecialPriceNoCoupon",
+                   .record = R"("Price": 20, "HasSpecialPrice": 1, "SpecialPrice": 0)", .price = 20},
+        RecordCase{.name = "WrongKindsReadAsZero", .record = R"("Price": [1], "Status": {"a": 1}, "Name": 5)"},
+        RecordCase{.name = "NumberTextsRead", .record = R"("Price": "7.25", "Status": "1")", .price = 7.25f,
+                   .status = 2},
+        RecordCase{.name = "AnyOtherStatusHides", .record = R"("Status": 3)", .status = 2},
+        RecordCase{.name = "ImageBytesKeepFileName",
+                   .record = R"("FileName": "Photo 1.jpg", "Image": "photo.jpg", "Icon": "logo.png")",
+                   .imageName = "Photo 1.jpg"},
+        RecordCase{.name = "IconWithoutAlphaBecomesJpeg", .record = R"("FileName": "Photo 1.jpg", "Icon": "photo.jpg")",
+                   .imageName = "Photo_1_jpg.jpg"},
+        RecordCase{.name = "IconWithAlphaBecomesPng", .record = R"("FileName": "logo", "Icon": "logo.png")",
+                   .imageName = "logo.png"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(FerruleSyncTest, UpdatesTheFirstMatchAppendsTheRestAndReports)

@@ -14,29 +14,6 @@ using namespace exchangetest;
 
 namespace {
 
-// Remembers the order of the refreshes and broadcasts a paste causes, and
-// the currency symbol each price refresh was made for.
-class OrderEditor : public RecordingEditor
-{
-public:
-    std::vector<QString> events;
-    void applyCurrencyRefresh(const CurrencyRefresh &refresh) override
-    {
-        RecordingEditor::applyCurrencyRefresh(refresh);
-        events.push_back(QStringLiteral("currency ") + refresh.fixedCouponTitle);
-    }
-    void handleCheckoutChange() override
-    {
-        RecordingEditor::handleCheckoutChange();
-        events.push_back(QStringLiteral("checkout"));
-    }
-    void updateDescriptionView() override
-    {
-        RecordingEditor::updateDescriptionView();
-        events.push_back(QStringLiteral("broadcast"));
-    }
-};
-
 // Two pages, A the source and B (with an editor) the target.
 class ShopClipboardTest : public RegistryTest
 {
@@ -48,7 +25,6 @@ protected:
         b = std::make_shared<TillboxPlugin>();
         b->setEditor(&editor);
         b->productController().addObject(product(QStringLiteral("B1")));
-        editor.events.clear();
         editor.clear();
     }
     void TearDown() override
@@ -65,7 +41,7 @@ protected:
         return b->changeBroadcastCount() == before + 1;
     }
 
-    OrderEditor editor;
+    RecordingEditor editor;
     std::shared_ptr<TillboxPlugin> a;
     std::shared_ptr<TillboxPlugin> b;
 };

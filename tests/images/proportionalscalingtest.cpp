@@ -25,45 +25,32 @@ QImage checkerboard(int side, QImage::Format format)
     return image;
 }
 
-struct FitCase
+// Every pixel of the box is the picture's or transparent.
+void expectDrawnIn(const QImage &result, const QRect &drawn, QRgb colour)
 {
-    QSize source;
-    QSize box;
-    QRect drawn;
-};
-
-class FitTest : public ::testing::TestWithParam<FitCase>
-{
-};
+    for (int y = 0; y < result.height(); ++y)
+        for (int x = 0; x < result.width(); ++x)
+            ASSERT_EQ(result.pixel(x, y), drawn.contains(x, y) ? colour : qRgba(0, 0, 0, 0)) << x << "," << y;
+}
 
 } // namespace
 
-TEST_P(FitTest, DrawsCentredWithTransparentMargins)
+// Shrunk or enlarged, the picture is drawn centred with transparent margins;
+// 300 x 200 fits a 90 x 100 box as 90 x 60 at y = 20.
+TEST(ProportionalScaling, DrawsCentredWithTransparentMargins)
 {
-    const FitCase &c = GetParam();
-    const QImage result = ProportionalScaling::imageByScalingProportionallyToSize(
-        solid(c.source.width(), c.source.height(), Qt::red), c.box.width(), c.box.height(), false);
-    ASSERT_EQ(result.size(), c.box);
-    EXPECT_EQ(ProportionalScaling::pixelRect(c.source, c.box.width(), c.box.height()), c.drawn);
-    for (int y = 0; y < result.height(); ++y) {
-        for (int x = 0; x < result.width(); ++x) {
-            const QRgb pixel = result.pixel(x, y);
-            if (c.drawn.contains(x, y))
-                ASSERT_EQ(pixel, qRgba(255, 0, 0, 255)) << x << "," << y;
-            else
-                ASSERT_EQ(qAlpha(pixel), 0) << x << "," << y;
-        }
+    for (const auto &[source, box, drawn] :
+         {std::tuple{QSize(200, 100), QSize(100, 100), QRect(0, 25, 100, 50)},
+          {QSize(100, 200), QSize(100, 100), QRect(25, 0, 50, 100)},
+          {QSize(20, 10), QSize(100, 100), QRect(0, 25, 100, 50)},
+          {QSize(300, 200), QSize(90, 100), QRect(0, 20, 90, 60)}}) {
+        const QImage result = ProportionalScaling::imageByScalingProportionallyToSize(
+            solid(source.width(), source.height(), Qt::red), box.width(), box.height(), false);
+        ASSERT_EQ(result.size(), box);
+        EXPECT_EQ(ProportionalScaling::pixelRect(source, box.width(), box.height()), drawn);
+        expectDrawnIn(result, drawn, qRgba(255, 0, 0, 255));
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, FitTest,
-    ::testing::Values(FitCase{{200, 100}, {100, 100}, {0, 25, 100, 50}},
-                      FitCase{{100, 200}, {100, 100}, {25, 0, 50, 100}},
-                      // Enlarging fills the box the same way.
-                      FitCase{{20, 10}, {100, 100}, {0, 25, 100, 50}},
-                      // 90 x 60 drawn at y = 20 in a 90 x 100 box.
-                      FitCase{{300, 200}, {90, 100}, {0, 20, 90, 60}}));
 
 TEST(ProportionalScaling, DrawingRectUsesSinglePrecisionAndSnapsToPixels)
 {
@@ -173,7 +160,5 @@ TEST(ProportionalScaling, UndrawableSourceGivesNothingOrTheEmptyShadowCanvas)
     EXPECT_TRUE(ProportionalScaling::imageByScalingProportionallyToSize(QImage(), 100, 100, false).isNull());
     const QImage padded = ProportionalScaling::imageByScalingProportionallyToSize(QImage(), 100, 100, true);
     ASSERT_EQ(padded.size(), QSize(110, 110));
-    for (int y = 0; y < padded.height(); ++y)
-        for (int x = 0; x < padded.width(); ++x)
-            ASSERT_EQ(qAlpha(padded.pixel(x, y)), 0);
+    expectDrawnIn(padded, QRect(), 0);
 }

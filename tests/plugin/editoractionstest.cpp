@@ -31,10 +31,8 @@ protected:
 
 TEST_F(EditorActionsTest, ChoosingACurrencyFillsItInAndEnablesCustomControlsOnlyForCustom)
 {
-    plugin->setCurrency(20);
+    plugin->setCurrency(20); // the table's own mapping is checked with the settings
     EXPECT_EQ(settings().currency()->tag(), 20);
-    EXPECT_EQ(settings().currency()->code(), QStringLiteral("EUR"));
-    EXPECT_EQ(settings().currency()->symbol(), QStringLiteral("€"));
     ASSERT_FALSE(editor.refreshes.empty());
     EXPECT_FALSE(lastRefresh().customCurrencyControlsEnabled);
     EXPECT_EQ(lastRefresh().fixedCouponTitle, QStringLiteral("€"));
@@ -51,7 +49,6 @@ TEST_F(EditorActionsTest, ChoosingACurrencyFillsItInAndEnablesCustomControlsOnly
 
     plugin->setCurrency(30);
     EXPECT_FALSE(lastRefresh().customCurrencyControlsEnabled);
-    EXPECT_EQ(settings().currency()->symbol(), QStringLiteral("£"));
 
     // Sent by another control: no currency change, but the editor refreshes.
     editor.clear();

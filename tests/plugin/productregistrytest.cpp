@@ -48,27 +48,27 @@ TEST_F(ProductRegistryTest, NewIDsCountUpAndProposalsAreKeptWhenFree)
     EXPECT_TRUE(ProductRegistry::isProductIDTaken(2));
 }
 
-TEST_F(ProductRegistryTest, SKUChangesMoveTheEntry)
+// The catalogue lists one product per SKU, the latest to take it, in SKU
+// order without regard to case; of the products without a SKU only the
+// latest is listed.
+TEST_F(ProductRegistryTest, OneEntryPerSKUInOrderWithoutCase)
 {
-    auto product = productWithSKU(QStringLiteral("A"));
-    product->setSKU(QStringLiteral("B"));
-    EXPECT_EQ(orderedSKUs(), QStringList{QStringLiteral("B")});
-    product->setSKU(QString());
-    EXPECT_TRUE(ProductRegistry::allOrderedProducts().isEmpty());
-}
+    using Products = QList<std::shared_ptr<TillboxProduct>>;
+    auto first = productWithSKU(QStringLiteral("b"));
+    auto second = productWithSKU(QStringLiteral("b"));
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), Products{second});
+    first->setSKU(QStringLiteral("A"));
+    auto lower = productWithSKU(QStringLiteral("a"));
+    auto gone = productWithSKU(QStringLiteral("c"));
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), (Products{first, lower, second, gone}));
+    ProductRegistry::forgetProduct(gone);
+    lower->setSKU(QStringLiteral("D"));
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), (Products{first, second, lower}));
 
-TEST_F(ProductRegistryTest, LeavingASKUKeepsTheProductThatTookItSince)
-{
-    auto first = productWithSKU(QStringLiteral("A"));
-    auto second = productWithSKU(QStringLiteral("A")); // the latest holder of "A"
-    EXPECT_EQ(ProductRegistry::allOrderedProducts(), QList<std::shared_ptr<TillboxProduct>>{second});
-    first->setSKU(QStringLiteral("B"));
-    EXPECT_EQ(ProductRegistry::allOrderedProducts(), (QList<std::shared_ptr<TillboxProduct>>{second, first}));
-    // Of the products without a SKU only the latest is listed.
-    first->setSKU(QString());
-    second->setSKU(QString());
+    for (const auto &product : {first, second, lower})
+        product->setSKU(QString());
     auto latest = TillboxProduct::create();
-    EXPECT_EQ(ProductRegistry::allOrderedProducts(), QList<std::shared_ptr<TillboxProduct>>{latest});
+    EXPECT_EQ(ProductRegistry::allOrderedProducts(), Products{latest});
 }
 
 TEST_F(ProductRegistryTest, NothingIsRecordedBeforeThePluginExists)
@@ -80,24 +80,6 @@ TEST_F(ProductRegistryTest, NothingIsRecordedBeforeThePluginExists)
     EXPECT_TRUE(ProductRegistry::allOrderedProducts().isEmpty());
     early->setSKU(QStringLiteral("later"));
     EXPECT_EQ(orderedSKUs(), QStringList{QStringLiteral("later")});
-}
-
-TEST_F(ProductRegistryTest, OrderIgnoresCase)
-{
-    productWithSKU(QStringLiteral("b"));
-    productWithSKU(QStringLiteral("A"));
-    productWithSKU(QStringLiteral("c"));
-    productWithSKU(QStringLiteral("a"));
-    EXPECT_EQ(orderedSKUs(), (QStringList{QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("b"),
-                                          QStringLiteral("c")}));
-}
-
-TEST_F(ProductRegistryTest, ForgetProductRemovesItsEntries)
-{
-    auto kept = productWithSKU(QStringLiteral("K"));
-    auto gone = productWithSKU(QStringLiteral("G"));
-    ProductRegistry::forgetProduct(gone);
-    EXPECT_EQ(ProductRegistry::allOrderedProducts(), QList<std::shared_ptr<TillboxProduct>>{kept});
 }
 
 TEST_F(ProductRegistryTest, SummaryKeysAndNumberKinds)

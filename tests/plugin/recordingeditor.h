@@ -32,6 +32,8 @@ public:
     std::vector<bool> couponWarnings;
     std::vector<QString> shownDescriptions;
     std::vector<QStringList> alerts; // title, message, button
+    // In order: "currency <fixed coupon title>", "checkout", "broadcast".
+    std::vector<QString> events;
 
     void endEditing() override
     {
@@ -55,9 +57,21 @@ public:
     }
     bool hasDescriptionView() const override { return descriptionViewPresent; }
     void showDescription(const StyledText &text) override { shownDescriptions.push_back(text.text()); }
-    void updateDescriptionView() override { ++descriptionUpdates; }
-    void applyCurrencyRefresh(const CurrencyRefresh &refresh) override { refreshes.push_back(refresh); }
-    void handleCheckoutChange() override { ++checkoutChanges; }
+    void updateDescriptionView() override
+    {
+        ++descriptionUpdates;
+        events.push_back(QStringLiteral("broadcast"));
+    }
+    void applyCurrencyRefresh(const CurrencyRefresh &refresh) override
+    {
+        refreshes.push_back(refresh);
+        events.push_back(QStringLiteral("currency ") + refresh.fixedCouponTitle);
+    }
+    void handleCheckoutChange() override
+    {
+        ++checkoutChanges;
+        events.push_back(QStringLiteral("checkout"));
+    }
     void redrawProductTable() override { ++tableRedraws; }
     void setCouponWarningVisible(bool visible) override { couponWarnings.push_back(visible); }
     void reloadShopperTexts() override { ++shopperTextReloads; }
@@ -71,6 +85,7 @@ public:
         couponWarnings.clear();
         shownDescriptions.clear();
         alerts.clear();
+        events.clear();
     }
     std::optional<bool> lastCouponWarning() const
     {

@@ -35,27 +35,19 @@ QList<LKSSmartFormatter> allFormatters(const CurrencyRefresh &refresh)
 
 } // namespace
 
-TEST_F(CurrencyRefreshTest, EveryFieldUsesTheShopsSeparators)
-{
-    for (const int separatorIndex : {0, 1}) {
-        settings().setDecimalSeparatorIndex(separatorIndex);
-        const CurrencyRefresh refresh = plugin.currencyRefresh();
-        const QString decimal = separatorIndex ? QStringLiteral(",") : QStringLiteral(".");
-        const QString thousand = separatorIndex ? QStringLiteral(".") : QStringLiteral(",");
-        for (const LKSSmartFormatter &formatter : allFormatters(refresh)) {
-            SCOPED_TRACE(qPrintable(formatter.format()));
-            EXPECT_EQ(formatter.decimalSeparator(), decimal);
-            EXPECT_EQ(formatter.thousandSeparator(), thousand);
-        }
-    }
-}
-
+// Every field uses the shop's separators; each kind of field has its pattern.
 TEST_F(CurrencyRefreshTest, FormattersForEachKindOfField)
 {
-    settings().setDecimalSeparatorIndex(1);
     settings().setAdditionalCostsTypeTag(20);
+    for (const int separatorIndex : {0, 1}) {
+        settings().setDecimalSeparatorIndex(separatorIndex);
+        for (const LKSSmartFormatter &formatter : allFormatters(plugin.currencyRefresh())) {
+            SCOPED_TRACE(qPrintable(formatter.format()));
+            EXPECT_EQ(formatter.decimalSeparator(), separatorIndex ? QStringLiteral(",") : QStringLiteral("."));
+            EXPECT_EQ(formatter.thousandSeparator(), separatorIndex ? QStringLiteral(".") : QStringLiteral(","));
+        }
+    }
     const CurrencyRefresh refresh = plugin.currencyRefresh();
-
     EXPECT_EQ(refresh.priceFormatter, plugin.priceFormatter());
     EXPECT_EQ(refresh.optionPriceFormatter, plugin.optionPriceFormatter());
     EXPECT_EQ(refresh.additionalCostsValuesFormatter, plugin.optionPriceFormatter());

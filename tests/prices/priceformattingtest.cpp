@@ -7,6 +7,8 @@
 
 #include <QLocale>
 #include <cmath>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -35,12 +37,15 @@ Shop euro(int decimals = 2)
 
 // --- Patterns --------------------------------------------------------------------------
 
+// A shop's two patterns, and how values read in them: as a price
+// (localizedStringWithPrice) and as an option's surcharge.
 struct PatternCase
 {
     const char *name;
     Shop shop;
     const char *pricePattern;
     const char *optionPattern;
+    std::vector<std::tuple<double, const char *, const char *>> shown = {};
 };
 
 class PricePatternTest : public ::testing::TestWithParam<PatternCase>
@@ -58,6 +63,10 @@ TEST_P(PricePatternTest, PatternsFollowTheShopSettings)
     EXPECT_EQ(prices.optionPriceFormatterString(), QString::fromUtf8(c.optionPattern));
     EXPECT_EQ(prices.priceFormatter().format(), prices.priceFormatterString());
     EXPECT_EQ(prices.optionPriceFormatter().format(), prices.optionPriceFormatterString());
+    for (const auto &[value, price, option] : c.shown) {
+        EXPECT_EQ(prices.localizedStringWithPrice(value), QString::fromUtf8(price));
+        EXPECT_EQ(prices.optionPriceFormatter().stringFromNumber(value), QString::fromUtf8(option));
+    }
     const QString decimal = c.shop.decimalSeparatorIndex == 0 ? QStringLiteral(".") : QStringLiteral(",");
     const QString thousand = c.shop.decimalSeparatorIndex == 0 ? QStringLiteral(",") : QStringLiteral(".");
     for (const LKSSmartFormatter &f :
@@ -71,13 +80,20 @@ INSTANTIATE_TEST_SUITE_P(
     Shops, PricePatternTest,
     ::testing::Values(
         PatternCase{"NoDecimalsDollarLeftTight", Shop{0, 0, "$", true, false}, "$#,##0;$0;-$#,##0",
-                    "+ $#,##0;± $0;- $#,##0"},
+                    "+ $#,##0;± $0;- $#,##0", {{1234567.0, "$1,234,567", "+ $1,234,567"}}},
         PatternCase{"OneDecimalEuroRightSpaced", Shop{1, 1, "€", false, true}, "#,##0.0 €;0,0 €;-#,##0.0 €",
                     "+ #,##0.0 €;± 0,0 €;- #,##0.0 €"},
+        // Without its "-" a negative price would read like the positive one.
         PatternCase{"TwoDecimalsEuroRightSpaced", euro(), "#,##0.00 €;0,00 €;-#,##0.00 €",
-                    "+ #,##0.00 €;± 0,00 €;- #,##0.00 €"},
+                    "+ #,##0.00 €;± 0,00 €;- #,##0.00 €",
+                    {{1234.5, "1.234,50 €", "+ 1.234,50 €"}, {1.5, "1,50 €", "+ 1,50 €"}, {0.0, "0,00 €", "± 0,00 €"},
+                     {-0.001, "0,00 €", "± 0,00 €"}, {-2.0, "-2,00 €", "- 2,00 €"}}},
+        PatternCase{"TwoDecimalsDollarLeftTight", Shop{2, 0, "$", true, false}, "$#,##0.00;$0.00;-$#,##0.00",
+                    "+ $#,##0.00;± $0.00;- $#,##0.00", {{-5.0, "-$5.00", "- $5.00"}}},
         PatternCase{"ThreeDecimalsPoundLeftSpaced", Shop{3, 0, "£", true, true}, "£ #,##0.000;£ 0.000;-£ #,##0.000",
                     "+ £ #,##0.000;± £ 0.000;- £ #,##0.000"},
+        PatternCase{"FourDecimalsDollarLeftSpaced", Shop{4, 0, "$", true, true}, "$ #,##0.0000;$ 0.0000;-$ #,##0.0000",
+                    "+ $ #,##0.0000;± $ 0.0000;- $ #,##0.0000", {{0.12345, "$ 0.1235", "+ $ 0.1235"}}},
         PatternCase{"FourDecimalsKronaRightTight", Shop{4, 1, "kr", false, false},
                     "#,##0.0000kr;0,0000kr;-#,##0.0000kr", "+ #,##0.0000kr;± 0,0000kr;- #,##0.0000kr"},
         PatternCase{"UnknownIndexMeansTwoDecimals", Shop{7, 0, "$", true, true}, "$ #,##0.00;$ 0.00;-$ #,##0.00",
@@ -86,145 +102,95 @@ INSTANTIATE_TEST_SUITE_P(
                     "+ #,##0.00$;± 0,00$;- #,##0.00$"},
         // Full stops and commas in a symbol are disguised in price patterns only.
         PatternCase{"SymbolWithFullStop", Shop{2, 1, "Fr.", true, true}, "Fr․ #,##0.00;Fr․ 0,00;-Fr․ #,##0.00",
-                    "+ Fr. #,##0.00;± Fr. 0,00;- Fr. #,##0.00"},
+                    "+ Fr. #,##0.00;± Fr. 0,00;- Fr. #,##0.00", {{1234.5, "Fr․ 1.234,50", "+ Fr. 1.234,50"}}},
         PatternCase{"SymbolWithComma", Shop{0, 0, "k,r.", false, true}, "#,##0 k‚r․;0 k‚r․;-#,##0 k‚r․",
                     "+ #,##0 k,r.;± 0 k,r.;- #,##0 k,r."},
         PatternCase{"NoSymbol", Shop{2, 0, "", true, false}, "#,##0.00;0.00;-#,##0.00",
                     "+ #,##0.00;± 0.00;- #,##0.00"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-// Every pattern a shop's settings can give: each shows exactly its decimals
-// with the symbol in place (full stops and commas disguised in prices), and
-// the editing fields read back what they show.
-TEST(PriceFormattingTest, EveryShopPatternShowsItsDecimalsAndReadsBack)
+// Every pattern a shop's settings can give, and the fixed ones of weights,
+// counts and percentages: each shows exactly its decimals with the symbol in
+// place (full stops and commas disguised in prices), signed forms show their
+// sign, and the editing fields read back what they show.
+TEST(PriceFormattingTest, EveryPatternShowsItsDecimalsAndReadsBack)
 {
+    const double numbers[] = {0, 0.004, 0.05, 1.5, 12.345, 19, 100, 999.999, 1234.5, 1234567.891, -2, -0.3, -1234.5};
+    const auto check = [&](const LKSSmartFormatter &f, int decimals, int separator, const QString &shown, bool sign) {
+        const double scale = std::pow(10.0, decimals);
+        for (const double number : numbers) {
+            const QString text = f.stringFromNumber(number);
+            SCOPED_TRACE((f.format() + QStringLiteral(" -> ") + text).toStdString());
+            const double rounded = std::round(number * scale) / scale;
+            EXPECT_TRUE(text.contains(shown));
+            if (sign && rounded != 0) {
+                EXPECT_TRUE(text.startsWith(rounded > 0 ? QStringLiteral("+ ") : QStringLiteral("- ")));
+            }
+            if (rounded != 0 && decimals > 0) {
+                qsizetype last = text.size() - 1;
+                while (last >= 0 && !text.at(last).isDigit())
+                    --last;
+                ASSERT_GE(last, decimals);
+                EXPECT_EQ(text.at(last - decimals), separator ? QLatin1Char(',') : QLatin1Char('.'));
+            }
+            const std::optional<double> parsed = f.numberFromString(text);
+            ASSERT_TRUE(parsed.has_value());
+            EXPECT_NEAR(*parsed, rounded, 1e-9 * std::max(1.0, std::fabs(rounded)));
+        }
+    };
     TillboxGlobalSettings settings;
-    const double numbers[] = {0, 0.004, 0.05, 1.5, 12.345, 999.999, 1234.5, 1234567.891, -2, -0.3};
-    for (const auto &[symbol, left, space] : {std::tuple{"€", false, true}, {"$", true, false}, {"Fr.", true, true},
-                                              {"Fr.", false, false}, {"kr,", false, true}, {",-", false, false},
-                                              {"CHF", true, true}, {"", false, true}}) {
-        for (const int separator : {0, 1}) {
+    for (const int separator : {0, 1}) {
+        for (const auto &[symbol, left, space] : {std::tuple{"€", false, true}, {"$", true, false}, {"Fr.", true, true},
+                                                  {"Fr.", false, false}, {"kr,", false, true}, {",-", false, false},
+                                                  {"CHF", true, true}, {"", false, true}}) {
             for (const int index : {0, 1, 2, 3, 4, 7, -1}) {
                 configure(settings, Shop{index, separator, QString::fromUtf8(symbol), left, space});
                 const PriceFormatting prices(settings);
                 const int decimals = index >= 0 && index <= 4 ? index : 2;
-                const double scale = std::pow(10.0, decimals);
                 QString disguised = QString::fromUtf8(symbol);
                 disguised.replace(QLatin1Char('.'), QChar(0x2024)).replace(QLatin1Char(','), QChar(0x201A));
-                for (const auto &[f, shown] : {std::pair{prices.priceFormatter(), disguised},
-                                               {prices.optionPriceFormatter(), QString::fromUtf8(symbol)}}) {
-                    for (const double number : numbers) {
-                        const QString text = f.stringFromNumber(number);
-                        SCOPED_TRACE((f.format() + QStringLiteral(" -> ") + text).toStdString());
-                        const double rounded = std::round(number * scale) / scale;
-                        EXPECT_TRUE(text.contains(shown));
-                        if (rounded != 0 && decimals > 0) {
-                            qsizetype last = text.size() - 1;
-                            while (last >= 0 && !text.at(last).isDigit())
-                                --last;
-                            ASSERT_GE(last, decimals);
-                            EXPECT_EQ(text.at(last - decimals), separator ? QLatin1Char(',') : QLatin1Char('.'));
-                        }
-                        const std::optional<double> parsed = f.numberFromString(text);
-                        ASSERT_TRUE(parsed.has_value());
-                        EXPECT_NEAR(*parsed, rounded, 1e-9 * std::max(1.0, std::fabs(rounded)));
-                    }
-                }
+                check(prices.priceFormatter(), decimals, separator, disguised, false);
+                check(prices.optionPriceFormatter(), decimals, separator, QString::fromUtf8(symbol), true);
             }
+        }
+        for (const auto &[pattern, decimals, sign] :
+             {std::tuple{"#,##0.00", 2, false}, {"+ #,##0.00;± 0.00;- #,##0.00", 2, true}, {"#,##0", 0, false},
+              {"0.00 %", 2, false}}) {
+            LKSSmartFormatter f;
+            f.setDecimalSeparator(separator ? QStringLiteral(",") : QStringLiteral("."));
+            f.setThousandSeparator(separator ? QStringLiteral(".") : QStringLiteral(","));
+            f.setFormat(QString::fromUtf8(pattern));
+            check(f, decimals, separator, QString(), sign);
         }
     }
 }
 
-// --- Shown texts --------------------------------------------------------------------------
-
-struct TextCase
-{
-    const char *name;
-    Shop shop;
-    double value;
-    const char *price;  // localizedStringWithPrice
-    const char *option; // optionPriceFormatter
-};
-
-class PriceTextTest : public ::testing::TestWithParam<TextCase>
-{
-protected:
-    TillboxGlobalSettings settings;
-};
-
-TEST_P(PriceTextTest, ShownAsTheShopWritesIt)
-{
-    const TextCase &c = GetParam();
-    configure(settings, c.shop);
-    const PriceFormatting prices(settings);
-    EXPECT_EQ(prices.localizedStringWithPrice(c.value), QString::fromUtf8(c.price));
-    EXPECT_EQ(prices.optionPriceFormatter().stringFromNumber(c.value), QString::fromUtf8(c.option));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, PriceTextTest,
-    ::testing::Values(
-        TextCase{"EuroThousands", euro(), 1234.5, "1.234,50 €", "+ 1.234,50 €"},
-        TextCase{"EuroSurcharge", euro(), 1.5, "1,50 €", "+ 1,50 €"},
-        TextCase{"EuroZero", euro(), 0.0, "0,00 €", "± 0,00 €"},
-        TextCase{"EuroRoundsToZero", euro(), -0.001, "0,00 €", "± 0,00 €"},
-        // Without its "-" a negative price would read like the positive one.
-        TextCase{"EuroReduction", euro(), -2.0, "-2,00 €", "- 2,00 €"},
-        TextCase{"DollarNegative", Shop{2, 0, "$", true, false}, -5.0, "-$5.00", "- $5.00"},
-        TextCase{"DollarMillions", Shop{0, 0, "$", true, false}, 1234567.0, "$1,234,567", "+ $1,234,567"},
-        TextCase{"FourDecimals", Shop{4, 0, "$", true, true}, 0.12345, "$ 0.1235", "+ $ 0.1235"},
-        TextCase{"FrancsWithDisguisedStop", Shop{2, 1, "Fr.", true, true}, 1234.5, "Fr․ 1.234,50", "+ Fr. 1.234,50"}),
-    [](const auto &info) { return std::string(info.param.name); });
-
 // --- Machine-readable prices ----------------------------------------------------------------
 
-struct MachineCase
+// Scripts need "." and no grouping: neither the shop's separators nor the
+// user's locale may leak in. Without the limit four decimals; exact ties go
+// to the even neighbour.
+TEST(PriceFormattingTest, MachinePricesArePlainDecimals)
 {
-    double price;
-    int decimalNumberIndex;
-    bool limit;
-    const char *text;
-};
-
-class MachinePriceTest : public ::testing::TestWithParam<MachineCase>
-{
-protected:
     TillboxGlobalSettings settings;
-};
-
-TEST_P(MachinePriceTest, PlainDecimalsWhateverTheShopsSeparators)
-{
-    const MachineCase &c = GetParam();
-    settings.setDecimalNumberIndex(c.decimalNumberIndex);
-    // Scripts need "." and no grouping: neither the shop's separators nor the
-    // user's locale may leak in.
     settings.setDecimalSeparatorIndex(1);
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const QString text = PriceFormatting(settings).stringWithPrice(c.price, c.limit);
+    for (const auto &[price, decimalNumberIndex, limit, expected] :
+         {std::tuple{12.5, 2, false, "12.5000"}, {12.5, 0, false, "12.5000"}, {12.5, 7, false, "12.5000"},
+          {12.5, 7, true, "12.50"}, {12.5, -3, true, "12.50"}, {12.4, 0, true, "12"}, {2.5, 0, true, "2"},
+          {3.5, 0, true, "4"}, {0.125, 2, true, "0.12"}, {1234.5678, 1, true, "1234.6"},
+          {1234.5678, 3, true, "1234.568"},
+          {1234567.25, 4, true, "1234567.2500"}, {-3.75, 1, true, "-3.8"}, {0.0, 2, true, "0.00"}}) {
+        settings.setDecimalNumberIndex(decimalNumberIndex);
+        EXPECT_EQ(PriceFormatting(settings).stringWithPrice(price, limit), QLatin1String(expected))
+            << price << (limit ? " limited" : "");
+    }
     QLocale::setDefault(previous);
-    EXPECT_EQ(text, QString::fromLatin1(c.text)) << c.price << (c.limit ? " limited" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Prices, MachinePriceTest,
-                         ::testing::Values(MachineCase{12.5, 2, false, "12.5000"},
-                                           MachineCase{12.5, 0, false, "12.5000"},
-                                           MachineCase{12.5, 7, false, "12.5000"},
-                                           MachineCase{12.5, 7, true, "12.50"},
-                                           MachineCase{12.5, -3, true, "12.50"},
-                                           MachineCase{12.4, 0, true, "12"},
-                                           MachineCase{2.5, 0, true, "2"}, // exact ties go to the even neighbour
-                                           MachineCase{3.5, 0, true, "4"},
-                                           MachineCase{0.125, 2, true, "0.12"},
-                                           MachineCase{1234.5678, 1, true, "1234.6"},
-                                           MachineCase{1234.5678, 3, true, "1234.568"},
-                                           MachineCase{1234567.25, 4, true, "1234567.2500"},
-                                           MachineCase{-3.75, 1, true, "-3.8"},
-                                           MachineCase{0.0, 2, true, "0.00"}));
-
-// --- Prices with taxes ---------------------------------------------------------------------
-
-TEST(ShownPriceTest, TaxIsAddedOnlyWhenPricesShowIncludingTaxes)
+// Nothing is cached: each call reads the settings as they are now.
+TEST(PriceFormattingTest, TaxesAndPatternsFollowTheSettingsAtEachCall)
 {
     TillboxGlobalSettings settings;
     const PriceFormatting prices(settings);
@@ -233,12 +199,7 @@ TEST(ShownPriceTest, TaxIsAddedOnlyWhenPricesShowIncludingTaxes)
     EXPECT_DOUBLE_EQ(prices.shownPrice(50, 7.5), 53.75);
     settings.setShowPricesIncludingTaxes(false);
     EXPECT_DOUBLE_EQ(prices.shownPrice(12.34, 19), 12.34);
-}
 
-TEST(PriceFormattingTest, NothingIsCachedBetweenCalls)
-{
-    TillboxGlobalSettings settings;
-    const PriceFormatting prices(settings);
     EXPECT_EQ(prices.localizedStringWithPrice(2), QStringLiteral("$ 2.00"));
     configure(settings, euro(0));
     EXPECT_EQ(prices.localizedStringWithPrice(2), QStringLiteral("2 €"));

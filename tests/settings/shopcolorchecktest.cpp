@@ -4,14 +4,13 @@
 #include "util/colorcontrast.h"
 #include "util/styledtext.h"
 
+#include "support/testsupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-Color hex(unsigned rgb)
-{
-    return Color(((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0);
-}
+const auto hex = testsupport::hexColor;
 
 TEST(ShopColorCheck, NamesEachFailingPairWithTheColourToChange)
 {

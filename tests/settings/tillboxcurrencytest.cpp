@@ -80,48 +80,32 @@ TEST(CurrencyTables, OldIndexTables)
     }
 }
 
-struct CurrencyTagCase
+// From euros without a space, tag 20 as the menu would have left it: a tag of
+// the table fills code, symbol and side in place; the custom tag only moves
+// the tag; a tag outside the table changes nothing at all.
+TEST(SetCurrencyByTag, FillsCodeSymbolAndSideOnly)
 {
-    int tag;
-    QString code;
-    QString symbol;
-    bool left;
-    int storedTag;
-};
+    for (const auto &[tag, code, symbol, left, storedTag] :
+         {std::tuple{70, "CNY", "元", false, 20}, {260, "CHF", "CHF", true, 20}, {10, "USD", "$", true, 20},
+          {280, "THB", "฿", true, 20}, {99999, "EUR", "€", true, 99999}, {15, "EUR", "€", true, 20},
+          {0, "EUR", "€", true, 20}, {290, "EUR", "€", true, 20}}) {
+        SCOPED_TRACE(tag);
+        TestBundle bundle;
+        TillboxGlobalSettings settings(bundle.bundle());
+        const auto currency = settings.currency();
+        currency->setTag(20);
+        settings.setCurrencyByTag(20);
+        currency->setSpaceBetweenSymbolAndPrice(false);
 
-class SetCurrencyByTag : public ::testing::TestWithParam<CurrencyTagCase>
-{
-};
-
-// Starts from euros without a space, tag 20 as the menu would have left it.
-TEST_P(SetCurrencyByTag, FillsCodeSymbolAndSideOnly)
-{
-    TestBundle bundle;
-    TillboxGlobalSettings settings(bundle.bundle());
-    const auto currency = settings.currency();
-    currency->setTag(20);
-    settings.setCurrencyByTag(20);
-    currency->setSpaceBetweenSymbolAndPrice(false);
-
-    const CurrencyTagCase c = GetParam();
-    settings.setCurrencyByTag(c.tag);
-    EXPECT_EQ(settings.currency(), currency); // changed in place
-    EXPECT_EQ(currency->code(), c.code);
-    EXPECT_EQ(currency->symbol(), c.symbol);
-    EXPECT_EQ(currency->shownOnLeft(), c.left);
-    EXPECT_EQ(currency->tag(), c.storedTag);
-    EXPECT_FALSE(currency->spaceBetweenSymbolAndPrice());
+        settings.setCurrencyByTag(tag);
+        EXPECT_EQ(settings.currency(), currency);
+        EXPECT_EQ(currency->code(), QString::fromUtf8(code));
+        EXPECT_EQ(currency->symbol(), QString::fromUtf8(symbol));
+        EXPECT_EQ(currency->shownOnLeft(), left);
+        EXPECT_EQ(currency->tag(), storedTag);
+        EXPECT_FALSE(currency->spaceBetweenSymbolAndPrice());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Tags, SetCurrencyByTag,
-    ::testing::Values(CurrencyTagCase{70, "CNY", "元", false, 20}, CurrencyTagCase{260, "CHF", "CHF", true, 20},
-                      CurrencyTagCase{10, "USD", "$", true, 20}, CurrencyTagCase{280, "THB", "฿", true, 20},
-                      // custom: only the tag moves
-                      CurrencyTagCase{99999, "EUR", "€", true, 99999},
-                      // not in the table: nothing at all
-                      CurrencyTagCase{15, "EUR", "€", true, 20}, CurrencyTagCase{0, "EUR", "€", true, 20},
-                      CurrencyTagCase{290, "EUR", "€", true, 20}));
 
 TEST(SetPayPalLanguageByTag, FillsTheCodeAndStoresOnlyTheCustomTag)
 {

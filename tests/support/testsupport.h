@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/keyedarchiver.h"
+#include "util/color.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -18,6 +19,12 @@ QString dataPath(const QString &relative);
 QByteArray readFile(const QString &path);
 // Writes bytes to a file; fails the current test when it cannot.
 void writeFile(const QString &path, const QByteArray &bytes);
+
+// An opaque colour written as 0xRRGGBB.
+inline Color hexColor(unsigned rgb)
+{
+    return Color(((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0);
+}
 
 // A smooth picture with some structure, so that scaling errors show: a
 // diagonal colour gradient. With alpha, the left half fades out and the

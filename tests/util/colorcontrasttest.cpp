@@ -1,69 +1,43 @@
 #include "util/colorcontrast.h"
 
+#include "support/testsupport.h"
+
 #include <gtest/gtest.h>
 
-namespace {
+using testsupport::hexColor;
+constexpr auto hex = &hexColor;
 
-Color hex(unsigned rgb)
+// The WCAG figures, either way round; 4.48 shows as 4.47, never rounded up
+// towards a pass.
+TEST(ColorContrast, RatioMatchesTheWcagFigures)
 {
-    return Color(((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0);
-}
-
-struct RatioCase
-{
-    unsigned a, b;
-    const char *expected; // as ratioText writes it
-};
-
-class ContrastRatioTable : public testing::TestWithParam<RatioCase> {};
-
-TEST_P(ContrastRatioTable, MatchesTheWcagFigures)
-{
-    const RatioCase &c = GetParam();
-    EXPECT_EQ(ColorContrast::ratioText(ColorContrast::ratio(hex(c.a), hex(c.b))), QString::fromLatin1(c.expected));
-    EXPECT_DOUBLE_EQ(ColorContrast::ratio(hex(c.a), hex(c.b)), ColorContrast::ratio(hex(c.b), hex(c.a)));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ContrastRatioTable,
-                         testing::Values(RatioCase{0x000000, 0xffffff, "21.00:1"},
-                                         RatioCase{0x777777, 0x777777, "1.00:1"},
-                                         RatioCase{0xffffff, 0xe07a5f, "2.95:1"},
-                                         RatioCase{0xc9654b, 0xffffff, "3.85:1"},
-                                         // 4.48 shows as 4.47, never rounded up towards a pass
-                                         RatioCase{0x777777, 0xffffff, "4.47:1"},
-                                         RatioCase{0x767676, 0xffffff, "4.54:1"},
-                                         RatioCase{0xffffff, 0x222222, "15.90:1"}));
-
-struct ShadeCase
-{
-    unsigned colour, other;
-    int direction; // 0 unchanged, -1 darker, +1 lighter
-};
-
-class NearestShadeTable : public testing::TestWithParam<ShadeCase> {};
-
-TEST_P(NearestShadeTable, PassesByTheSmallestStepTowardsBlackOrWhite)
-{
-    const ShadeCase &c = GetParam();
-    const Color shade = ColorContrast::nearestPassingShade(hex(c.colour), hex(c.other));
-    const double ratio = ColorContrast::ratio(shade, hex(c.other));
-    EXPECT_GE(ratio, ColorContrast::MinimumTextRatio);
-    if (c.direction == 0) {
-        EXPECT_EQ(shade.qmvHexValue(), hex(c.colour).qmvHexValue());
-        return;
+    for (const auto &[a, b, expected] :
+         {std::tuple{0x000000u, 0xffffffu, "21.00:1"}, {0x777777u, 0x777777u, "1.00:1"},
+          {0xffffffu, 0xe07a5fu, "2.95:1"}, {0xc9654bu, 0xffffffu, "3.85:1"}, {0x777777u, 0xffffffu, "4.47:1"},
+          {0x767676u, 0xffffffu, "4.54:1"}, {0xffffffu, 0x222222u, "15.90:1"}}) {
+        EXPECT_EQ(ColorContrast::ratioText(ColorContrast::ratio(hex(a), hex(b))), QLatin1String(expected));
+        EXPECT_DOUBLE_EQ(ColorContrast::ratio(hex(a), hex(b)), ColorContrast::ratio(hex(b), hex(a)));
     }
-    // Nearest: just over the line, not far beyond it.
-    EXPECT_LT(ratio, ColorContrast::MinimumTextRatio + 0.1);
-    const double before = ColorContrast::relativeLuminance(hex(c.colour));
-    const double after = ColorContrast::relativeLuminance(shade);
-    EXPECT_EQ(after > before ? 1 : -1, c.direction);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, NearestShadeTable,
-                         testing::Values(ShadeCase{0xffffff, 0x000000, 0},
-                                         ShadeCase{0xe07a5f, 0xffffff, -1}, // a button under white text
-                                         ShadeCase{0xc9654b, 0xffffff, -1}, // text on a white page
-                                         ShadeCase{0x777777, 0x1f3a5f, +1}, // grey text on navy
-                                         ShadeCase{0x808080, 0x777777, -1}));  // either way: the shorter
-
-} // namespace
+// A failing colour passes by the smallest step towards black or white (just
+// over the line, not far beyond it); a passing one stays as it is.
+TEST(ColorContrast, NearestShadePassesByTheSmallestStep)
+{
+    // colour, other, direction: 0 unchanged, -1 darker, +1 lighter
+    for (const auto &[colour, other, direction] :
+         {std::tuple{0xffffffu, 0x000000u, 0}, {0xe07a5fu, 0xffffffu, -1}, {0xc9654bu, 0xffffffu, -1},
+          {0x777777u, 0x1f3a5fu, +1}, {0x808080u, 0x777777u, -1}}) {
+        SCOPED_TRACE(colour);
+        const Color shade = ColorContrast::nearestPassingShade(hex(colour), hex(other));
+        const double ratio = ColorContrast::ratio(shade, hex(other));
+        EXPECT_GE(ratio, ColorContrast::MinimumTextRatio);
+        if (direction == 0) {
+            EXPECT_EQ(shade.qmvHexValue(), hex(colour).qmvHexValue());
+            continue;
+        }
+        EXPECT_LT(ratio, ColorContrast::MinimumTextRatio + 0.1);
+        const double before = ColorContrast::relativeLuminance(hex(colour));
+        EXPECT_EQ(ColorContrast::relativeLuminance(shade) > before ? 1 : -1, direction);
+    }
+}
