@@ -1,4 +1,5 @@
-#include "editor/editorcontext.h"
+#include "editortest.h"
+
 #include "editor/fieldbinder.h"
 
 #include "catalogue/tillboxoption.h"
@@ -15,37 +16,17 @@
 
 namespace {
 
-class FieldBinderTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        plugin = std::make_shared<TillboxPlugin>();
-        context = std::make_unique<EditorContext>(*plugin, &stack);
-    }
-
-    // Types text into an edit and leaves it, as the author does.
-    static void type(QLineEdit &edit, const QString &text)
-    {
-        edit.selectAll();
-        QTest::keyClicks(&edit, text);
-        QTest::keyClick(&edit, Qt::Key_Return);
-    }
-
-    QUndoStack stack;
-    std::shared_ptr<TillboxPlugin> plugin;
-    std::unique_ptr<EditorContext> context;
-};
+using FieldBinderTest = ContextTest;
 
 TEST_F(FieldBinderTest, AnEditIsOneUndoStepThatMarksThePageChanged)
 {
     QLineEdit account;
-    context->settings().bind(&account, QStringLiteral("payPalAccount"));
+    context.settings().bind(&account, QStringLiteral("payPalAccount"));
     QSignalSpy changed(plugin.get(), &RWAbstractPlugin::pluginChanged);
-    const QString before = plugin->globalSettings()->payPalAccount();
+    const QString before = settings().payPalAccount();
 
-    type(account, QStringLiteral("shop@example.com"));
-    EXPECT_EQ(plugin->globalSettings()->payPalAccount(), QStringLiteral("shop@example.com"));
+    type(&account, QStringLiteral("shop@example.com"));
+    EXPECT_EQ(settings().payPalAccount(), QStringLiteral("shop@example.com"));
     EXPECT_EQ(stack.count(), 1);
     EXPECT_GE(changed.count(), 1);
 
@@ -54,7 +35,7 @@ TEST_F(FieldBinderTest, AnEditIsOneUndoStepThatMarksThePageChanged)
     EXPECT_EQ(stack.count(), 1);
 
     stack.undo();
-    EXPECT_EQ(plugin->globalSettings()->payPalAccount(), before);
+    EXPECT_EQ(settings().payPalAccount(), before);
     EXPECT_EQ(account.text(), before) << "the widget follows the undo";
     stack.redo();
     EXPECT_EQ(account.text(), QStringLiteral("shop@example.com"));
@@ -63,16 +44,16 @@ TEST_F(FieldBinderTest, AnEditIsOneUndoStepThatMarksThePageChanged)
 TEST_F(FieldBinderTest, RefusedNumbersLeaveTheRecordAndSayWhy)
 {
     QLineEdit tax;
-    context->settings().bindNumber(&tax, QStringLiteral("defaultTaxRate"), FieldBinder::NumberRole::Percent);
-    const float before = plugin->globalSettings()->defaultTaxRate();
+    context.settings().bindNumber(&tax, QStringLiteral("defaultTaxRate"), FieldBinder::NumberRole::Percent);
+    const float before = settings().defaultTaxRate();
 
-    type(tax, QStringLiteral("twelve"));
-    EXPECT_EQ(plugin->globalSettings()->defaultTaxRate(), before);
+    type(&tax, QStringLiteral("twelve"));
+    EXPECT_EQ(settings().defaultTaxRate(), before);
     EXPECT_EQ(stack.count(), 0);
     EXPECT_TRUE(tax.toolTip().contains(QStringLiteral("twelve"))) << tax.toolTip().toStdString();
 
-    type(tax, QStringLiteral("7"));
-    EXPECT_FLOAT_EQ(plugin->globalSettings()->defaultTaxRate(), 7.0f);
+    type(&tax, QStringLiteral("7"));
+    EXPECT_FLOAT_EQ(settings().defaultTaxRate(), 7.0f);
     EXPECT_TRUE(tax.toolTip().isEmpty());
 }
 
@@ -84,11 +65,11 @@ TEST_F(FieldBinderTest, TheProductBindingFollowsTheSelectionAndUndoReachesTheEdi
     plugin->productController().addObject(second);
     QLineEdit name;
     QCheckBox shipping;
-    context->product().bind(&name, QStringLiteral("name"));
-    context->product().bind(&shipping, QStringLiteral("hasShipping"));
+    context.product().bind(&name, QStringLiteral("name"));
+    context.product().bind(&shipping, QStringLiteral("hasShipping"));
     EXPECT_EQ(name.text(), second->name());
 
-    type(name, QStringLiteral("Cap"));
+    type(&name, QStringLiteral("Cap"));
     shipping.click();
     EXPECT_EQ(second->name(), QStringLiteral("Cap"));
     EXPECT_EQ(second->hasShipping(), shipping.isChecked());
@@ -107,11 +88,11 @@ TEST_F(FieldBinderTest, CurrencyFormatsReformatNumberFields)
     plugin->productController().addObject(product);
     product->setPrice(1234.5f);
     QLineEdit price;
-    context->product().bindNumber(&price, QStringLiteral("price"), FieldBinder::NumberRole::Price);
+    context.product().bindNumber(&price, QStringLiteral("price"), FieldBinder::NumberRole::Price);
     const QString dotted = price.text();
 
-    plugin->globalSettings()->setDecimalSeparatorIndex(1);
-    context->setFormats(plugin->currencyRefresh());
+    settings().setDecimalSeparatorIndex(1);
+    context.setFormats(plugin->currencyRefresh());
     EXPECT_NE(price.text(), dotted);
     EXPECT_TRUE(price.text().contains(QStringLiteral("1.234,5"))) << price.text().toStdString();
 }

@@ -1,4 +1,6 @@
-#include "editor/editorcontext.h"
+#include "editortest.h"
+#include "support/testsupport.h"
+
 #include "editor/tbximageview.h"
 
 #include "catalogue/tillboxproduct.h"
@@ -20,35 +22,21 @@
 
 namespace {
 
-class ImageViewTest : public ::testing::Test
+class ImageViewTest : public ContextTest
 {
 protected:
     void SetUp() override
     {
-        plugin = std::make_shared<TillboxPlugin>();
-        product = TillboxProduct::create();
         plugin->productController().addObject(product);
-        context = std::make_unique<EditorContext>(*plugin, &stack);
-        well = std::make_unique<TBXImageView>(*context);
+        well = std::make_unique<TBXImageView>(context);
     }
 
     QString file(const QString &name, const QByteArray &bytes) const
     {
-        const QString path = folder.filePath(name);
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
-        return path;
+        testsupport::writeFile(folder.filePath(name), bytes);
+        return folder.filePath(name);
     }
-    static QByteArray png(int width, int height)
-    {
-        QImage image(width, height, QImage::Format_ARGB32);
-        image.fill(QColor(200, 30, 30, 128));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
-    }
+    static QByteArray png(int width, int height) { return testsupport::encodedPicture(width, height, "png", true); }
     // Drops the data on the well as the file manager would.
     bool drop(QMimeData *data)
     {
@@ -69,10 +57,7 @@ protected:
     }
 
     QTemporaryDir folder;
-    QUndoStack stack;
-    std::shared_ptr<TillboxPlugin> plugin;
-    std::shared_ptr<TillboxProduct> product;
-    std::unique_ptr<EditorContext> context;
+    std::shared_ptr<TillboxProduct> product = TillboxProduct::create();
     std::unique_ptr<TBXImageView> well;
 };
 

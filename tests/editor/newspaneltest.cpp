@@ -199,7 +199,6 @@ TEST_F(NewsPanelTest, StepsRoundTheEndsAndAnswersTheAuthor)
 
 TEST_F(NewsPanelTest, UnreachableFeedLogsOncePerPeriodAndKeepsTheTab)
 {
-    EXPECT_EQ(NewsFeed(QUrl()).interval(), std::chrono::minutes(10));
     const int port = closedPort();
     setUp({}, 0, QUrl(QStringLiteral("http://127.0.0.1:%1/feed.json").arg(port)));
     QSignalSpy checked(feed.get(), &NewsFeed::checkFinished);
@@ -228,15 +227,12 @@ TEST_F(NewsPanelTest, WebViewLoadsTheEntryAndKeepsLinksOut)
     EXPECT_TRUE(panel->webViewIsLoading());
     ASSERT_TRUE(loading.wait(20000));
     EXPECT_FALSE(panel->webViewIsLoading());
-    EXPECT_EQ(label(), QStringLiteral("2 of 2"));
 
     // Stepping loads the served entry: the flag rises, then falls.
     button("nextButton")->click();
     EXPECT_TRUE(panel->webViewIsLoading());
     ASSERT_TRUE(loading.wait(20000));
     EXPECT_FALSE(panel->webViewIsLoading());
-    EXPECT_EQ(label(), QStringLiteral("1 of 2"));
-    EXPECT_TRUE(button("previousButton")->isEnabled());
     const QUrl entry = panel->webView()->url();
     EXPECT_EQ(entry.toString(), entryURL() + QStringLiteral("?1"));
 

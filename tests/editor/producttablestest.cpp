@@ -1,4 +1,5 @@
-#include "editor/editorcontext.h"
+#include "editortest.h"
+
 #include "editor/optionspane.h"
 #include "editor/optiontablemodel.h"
 #include "editor/optionvaluetablemodel.h"
@@ -34,15 +35,13 @@ namespace {
 
 using Tester = QAbstractItemModelTester;
 
-class ProductTablesTest : public ::testing::Test
+class ProductTablesTest : public ContextTest
 {
 protected:
     void SetUp() override
     {
-        plugin = std::make_shared<TillboxPlugin>();
-        context = std::make_unique<EditorContext>(*plugin, &stack);
-        pane = std::make_unique<ProductListPane>(*context);
-        options = std::make_unique<OptionsPane>(*context);
+        pane = std::make_unique<ProductListPane>(context);
+        options = std::make_unique<OptionsPane>(context);
         new Tester(pane->model(), Tester::FailureReportingMode::Fatal, pane.get());
         new Tester(pane->filter(), Tester::FailureReportingMode::Fatal, pane.get());
         new Tester(options->options(), Tester::FailureReportingMode::Fatal, options.get());
@@ -84,62 +83,46 @@ protected:
         QCoreApplication::sendEvent(view.viewport(), &drop);
     }
 
-    QUndoStack stack;
-    std::shared_ptr<TillboxPlugin> plugin;
-    std::unique_ptr<EditorContext> context;
     std::unique_ptr<ProductListPane> pane;
     std::unique_ptr<OptionsPane> options;
 };
 
-struct MoveCase
+TEST_F(ProductTablesTest, DroppedRowsMoveAsOneBlockAndUndoRestores)
 {
-    QList<int> rows;
-    int target;
-    const char *result;
-};
-
-void PrintTo(const MoveCase &move, std::ostream *out)
-{
-    *out << "rows";
-    for (int row : move.rows)
-        *out << ' ' << row;
-    *out << " to " << move.target << " give " << move.result;
-}
-
-class RowMoves : public ProductTablesTest, public ::testing::WithParamInterface<MoveCase>
-{
-};
-
-TEST_P(RowMoves, DroppedRowsMoveAsOneBlockAndUndoRestores)
-{
-    const MoveCase &move = GetParam();
     addNamed(QStringLiteral("ABCDE"));
     ProductTableModel &model = *pane->model();
-    QModelIndexList dragged;
-    for (int row : move.rows)
-        dragged << model.index(row, 0);
-    std::unique_ptr<QMimeData> data(model.mimeData(dragged));
-    ASSERT_TRUE(model.canDropMimeData(data.get(), Qt::MoveAction, move.target, 0, {}));
-    const bool moved = model.dropMimeData(data.get(), Qt::MoveAction, move.target, 0, {});
+    const struct
+    {
+        QList<int> rows;
+        int target;
+        const char *result;
+    } moves[] = {{{1, 3}, 5, "ACEBD"}, {{4}, 0, "EABCD"}, {{2}, 2, "ABCDE"},
+                 {{2}, 3, "ABCDE"},   {{0, 4}, 2, "BAECD"}, {{0, 1}, 4, "CDABE"}};
+    for (const auto &move : moves) {
+        SCOPED_TRACE(move.result);
+        stack.clear();
+        QModelIndexList dragged;
+        for (int row : move.rows)
+            dragged << model.index(row, 0);
+        std::unique_ptr<QMimeData> data(model.mimeData(dragged));
+        ASSERT_TRUE(model.canDropMimeData(data.get(), Qt::MoveAction, move.target, 0, {}));
+        const bool moved = model.dropMimeData(data.get(), Qt::MoveAction, move.target, 0, {});
 
-    EXPECT_EQ(names(), QLatin1String(move.result));
-    const bool changes = names() != QLatin1String("ABCDE");
-    EXPECT_EQ(moved, changes);
-    EXPECT_EQ(stack.count(), changes ? 1 : 0);
-    if (changes) {
-        EXPECT_EQ(plugin->productController().selectedProduct()->name(), QString(QLatin1Char('A' + move.rows.first())))
-            << "the moved rows stay selected";
-        stack.undo();
-        EXPECT_EQ(names(), QStringLiteral("ABCDE"));
-        stack.redo();
         EXPECT_EQ(names(), QLatin1String(move.result));
+        const bool changes = names() != QLatin1String("ABCDE");
+        EXPECT_EQ(moved, changes);
+        EXPECT_EQ(stack.count(), changes ? 1 : 0);
+        if (changes) {
+            EXPECT_EQ(plugin->productController().selectedProduct()->name(), QString(QLatin1Char('A' + move.rows.first())))
+                << "the moved rows stay selected";
+            stack.undo();
+            EXPECT_EQ(names(), QStringLiteral("ABCDE"));
+            stack.redo();
+            EXPECT_EQ(names(), QLatin1String(move.result));
+            stack.undo();
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Examples, RowMoves,
-                         ::testing::Values(MoveCase{{1, 3}, 5, "ACEBD"}, MoveCase{{4}, 0, "EABCD"},
-                                           MoveCase{{2}, 2, "ABCDE"}, MoveCase{{2}, 3, "ABCDE"},
-                                           MoveCase{{0, 4}, 2, "BAECD"}, MoveCase{{0, 1}, 4, "CDABE"}));
 
 TEST_F(ProductTablesTest, ARealDropOnTheTableMovesRowsAndLosesNoneAndOtherTablesIgnoreThem)
 {
@@ -160,7 +143,6 @@ TEST_F(ProductTablesTest, ARealDropOnTheTableMovesRowsAndLosesNoneAndOtherTables
     EXPECT_EQ(names(), QStringLiteral("ABCDE"));
 
     QMimeData *rows = model.mimeData({model.index(1, 0), model.index(3, 0)});
-    EXPECT_EQ(RowDrag::rows(rows, TBXProductRowType), (QList<int>{1, 3}));
     dropBelowRows(*pane->table(), rows);
     EXPECT_EQ(names(), QStringLiteral("ACEBD"));
     EXPECT_EQ(pane->table()->selectedRows(), (QList<int>{3, 4}));
@@ -185,13 +167,9 @@ TEST_F(ProductTablesTest, DroppedFilesBecomeProductsInOrderAndOnlyLocalFilesAreT
         delete data;
     };
 
-    const struct
-    {
-        QList<QUrl> urls;
-    } refused[] = {{{QUrl::fromLocalFile(paths[0]), QUrl(QStringLiteral("https://example.com/cap.jpg"))}},
-                   {{QUrl::fromLocalFile(dir.path())}}};
-    for (const auto &drop_ : refused)
-        drop(drop_.urls);
+    // Refused whole: a web address among the files, a folder.
+    drop({QUrl::fromLocalFile(paths[0]), QUrl(QStringLiteral("https://example.com/cap.jpg"))});
+    drop({QUrl::fromLocalFile(dir.path())});
     EXPECT_EQ(names(), QStringLiteral("A"));
     EXPECT_EQ(stack.count(), 0);
 
@@ -207,7 +185,7 @@ TEST_F(ProductTablesTest, DroppedFilesBecomeProductsInOrderAndOnlyLocalFilesAreT
     EXPECT_EQ(names(), QStringLiteral("A"));
 
     // Files the picture well hands on: from the last to the first.
-    ShopEditorView editor(*context);
+    ShopEditorView editor(context);
     Q_EMIT editor.findChild<TBXImageView *>()->filesForNewProducts({paths[0], paths[1]});
     EXPECT_EQ(names(), QStringLiteral("Acapshirt"));
 }
@@ -281,7 +259,7 @@ TEST_F(ProductTablesTest, EmptyNamesAreRefusedExceptForProducts)
     addNamed(QStringLiteral("A"));
     options->addOption();
     options->addOptionValue();
-    ShopTextsTableModel texts(*context);
+    ShopTextsTableModel texts(context);
     Tester tester(&texts, Tester::FailureReportingMode::Fatal);
     const struct
     {

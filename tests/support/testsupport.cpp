@@ -1,5 +1,7 @@
 #include "support/testsupport.h"
 
+#include "catalogue/productregistry.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageWriter>
@@ -7,6 +9,27 @@
 #include <algorithm>
 
 namespace testsupport {
+
+namespace {
+
+// The site's product registry is process-wide: every test starts with an empty
+// one, as in a fresh process with a plug-in already loaded (so SKUs are recorded).
+class FreshRegistry : public ::testing::EmptyTestEventListener
+{
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        ProductRegistry::resetForTesting();
+        ProductRegistry::ensureAllProductsTable();
+    }
+    void OnTestEnd(const ::testing::TestInfo &) override { ProductRegistry::resetForTesting(); }
+};
+
+} // namespace
+
+void freshRegistryForEachTest()
+{
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshRegistry);
+}
 
 QString dataPath(const QString &relative)
 {

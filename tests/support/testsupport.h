@@ -14,6 +14,9 @@
 
 namespace testsupport {
 
+// Empties the process-wide product registry before and after every test.
+void freshRegistryForEachTest();
+
 // Folder of committed test inputs (tests/data).
 QString dataPath(const QString &relative);
 QByteArray readFile(const QString &path);
