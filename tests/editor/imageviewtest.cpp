@@ -98,17 +98,9 @@ TEST_F(ImageViewTest, APastedPictureIsNamedAfterTheProduct)
     EXPECT_TRUE(QImage::fromData(product->image()).hasAlphaChannel());
 }
 
-TEST_F(ImageViewTest, RemovingRestoresTheDefaultPicture)
-{
-    ASSERT_TRUE(well->takeFile(file(QStringLiteral("cap.png"), png(8, 8))));
-    well->removePicture();
-    EXPECT_EQ(product->image(), Bundle::plugin().imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray()));
-    EXPECT_EQ(product->imageName(), QStringLiteral("iconItem.png"));
-    EXPECT_TRUE(product->iconName().isEmpty());
-    EXPECT_EQ(stack.count(), 2);
-}
-
-TEST_F(ImageViewTest, WhatIsNotAPictureIsRefusedAndChangesNothing)
+// What is not a picture is refused and changes nothing; a picture taken
+// after it clears the message, and removing it restores the default one.
+TEST_F(ImageViewTest, ARefusedFileChangesNothingAndRemovingRestoresTheDefault)
 {
     const QStringList before = pictureFields();
     well->setFileChooser([this](QWidget *) { return file(QStringLiteral("notes.png"), "just some text"); });
@@ -117,8 +109,13 @@ TEST_F(ImageViewTest, WhatIsNotAPictureIsRefusedAndChangesNothing)
     EXPECT_EQ(pictureFields(), before);
     EXPECT_EQ(stack.count(), 0);
 
-    EXPECT_TRUE(well->takeFile(file(QStringLiteral("cap.png"), png(8, 8))));
+    ASSERT_TRUE(well->takeFile(file(QStringLiteral("cap.png"), png(8, 8))));
     EXPECT_TRUE(well->message().isEmpty());
+    well->removePicture();
+    EXPECT_EQ(product->image(), Bundle::plugin().imageResourceData(QStringLiteral("iconItem")).value_or(QByteArray()));
+    EXPECT_EQ(product->imageName(), QStringLiteral("iconItem.png"));
+    EXPECT_TRUE(product->iconName().isEmpty());
+    EXPECT_EQ(stack.count(), 2);
 }
 
 } // namespace

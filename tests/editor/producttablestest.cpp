@@ -223,8 +223,7 @@ TEST_F(ProductTablesTest, ListCommandsFollowTheShopAndUndo)
     pane->removeProduct();
     EXPECT_EQ(names(), QStringLiteral("A") + added->name());
     stack.undo();
-    EXPECT_EQ(plugin->products().size(), 4);
-    EXPECT_EQ(plugin->products().at(1)->name(), QStringLiteral("B"));
+    EXPECT_EQ(names(), QStringLiteral("AB") + added->name() + QStringLiteral("A"));
     EXPECT_EQ(plugin->products().at(3), copy);
     stack.undo();
     stack.undo();
