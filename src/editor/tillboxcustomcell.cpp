@@ -62,6 +62,11 @@ QFont sized(double points)
 
 // Room for every fitted picture of a large page (a 32 by 32 picture is 4 KB).
 constexpr int kCacheKilobytes = 64 * 1024;
+// Pictures asked for by painting that are worth fitting: a few screens of
+// rows. Older requests belong to rows scrolled past and are dropped.
+constexpr qsizetype kMaxRequests = 64;
+// Pictures that arrive within this time are shown by one redraw.
+constexpr int kRepaintMilliseconds = 40;
 
 } // namespace
 
@@ -70,6 +75,12 @@ TillboxCustomCell::TillboxCustomCell(QObject *parent)
       m_secondMetrics(m_secondFont), m_boxed(kCacheKilobytes)
 {
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_repaint.setSingleShot(true);
+    m_repaint.setInterval(kRepaintMilliseconds);
+    connect(&m_repaint, &QTimer::timeout, this, [this] {
+        if (auto *view = qobject_cast<QAbstractItemView *>(this->parent()))
+            view->viewport()->update();
+    });
     connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notificationPosted, this,
             [this](const QString &name) {
                 if (name != TBXProductChangedNotification)
@@ -117,16 +128,60 @@ void TillboxCustomCell::keep(const TillboxProduct *product, const std::shared_pt
     m_boxed.insert(product, new Boxed{picture, !picture, image}, std::max<qsizetype>(1, image.sizeInBytes() / 1024));
 }
 
+const QImage *TillboxCustomCell::ready(const TillboxProduct &product,
+                                       const std::shared_ptr<const Picture> &picture) const
+{
+    Boxed *cached = m_boxed.object(&product);
+    if (cached && (picture ? cached->picture.lock() == picture : cached->placeholder))
+        return &cached->image;
+    return nullptr;
+}
+
 QImage TillboxCustomCell::boxedPicture(const TillboxProduct &product) const
 {
     const std::shared_ptr<const Picture> picture = product.icon();
-    if (Boxed *cached = m_boxed.object(&product)) {
-        if (picture ? cached->picture.lock() == picture : cached->placeholder)
-            return cached->image;
-    }
+    if (const QImage *boxed = ready(product, picture))
+        return *boxed;
     const QImage boxed = fit(picture);
     keep(&product, picture, boxed);
     return boxed;
+}
+
+void TillboxCustomCell::request(const TillboxProduct *product, const std::shared_ptr<const Picture> &picture) const
+{
+    {
+        const QMutexLocker locked(&m_requests->lock);
+        auto &pending = m_requests->pending;
+        pending.removeIf([product](const auto &entry) { return entry.first == product; });
+        pending.append({product, picture});
+        if (pending.size() > kMaxRequests)
+            pending.removeFirst();
+        if (m_requests->draining)
+            return;
+        m_requests->draining = true;
+    }
+    // Ahead of the batches of prepare(): these rows are on screen.
+    auto *self = const_cast<TillboxCustomCell *>(this);
+    self->m_pool.start([self, requests = m_requests, stopping = m_stopping] {
+        for (;;) {
+            std::pair<const TillboxProduct *, std::shared_ptr<const Picture>> entry;
+            {
+                // Stops under the lock, so a request made meanwhile starts a new run.
+                const QMutexLocker locked(&requests->lock);
+                if (*stopping || requests->pending.isEmpty()) {
+                    requests->draining = false;
+                    return;
+                }
+                entry = requests->pending.takeLast();
+            }
+            const QImage image = fit(entry.second);
+            QMetaObject::invokeMethod(self, [self, entry, image] {
+                self->keep(entry.first, entry.second, image);
+                if (!self->m_repaint.isActive())
+                    self->m_repaint.start();
+            }, Qt::QueuedConnection);
+        }
+    }, 1);
 }
 
 void TillboxCustomCell::prepare(const QList<std::shared_ptr<TillboxProduct>> &products)
@@ -184,7 +239,12 @@ void TillboxCustomCell::paint(QPainter *painter, const QStyleOptionViewItem &opt
     int textLeft = content.left();
     if (product) {
         const QRect box(content.left(), midY - kPictureBox / 2, kPictureBox, kPictureBox);
-        painter->drawImage(box, boxedPicture(*product));
+        // A picture not fitted yet is asked for and drawn when it arrives.
+        const std::shared_ptr<const Picture> picture = product->icon();
+        if (const QImage *boxed = ready(*product, picture))
+            painter->drawImage(box, *boxed);
+        else
+            request(product, picture);
         const QImage mark = badge(product->status());
         if (!mark.isNull())
             painter->drawImage(box.topLeft() + QPoint(kBadgeOffset, kBadgeOffset), mark);

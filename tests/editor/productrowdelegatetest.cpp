@@ -29,6 +29,7 @@ struct Row
 {
     TillboxProduct *product = nullptr;
     bool selected = false;
+    bool pictureFitted = true; // otherwise drawn before its picture arrives
 };
 
 // One row drawn by the cell on a white strip.
@@ -44,16 +45,23 @@ QImage render(const Row &row)
     QTableView view;
     view.setModel(&model);
     TillboxCustomCell cell(&view);
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    image.fill(kBackground);
-    QPainter painter(&image);
     QStyleOptionViewItem option;
     option.initFrom(&view);
-    option.rect = image.rect();
+    option.rect = QRect(0, 0, kWidth, kHeight);
     option.widget = &view;
     option.state = QStyle::State_Enabled | (row.selected ? QStyle::State_Selected : QStyle::State_None);
-    cell.paint(&painter, option, model.index(0, 0));
-    return image;
+    const auto paint = [&] {
+        QImage image(kWidth, kHeight, QImage::Format_RGB32);
+        image.fill(kBackground);
+        QPainter painter(&image);
+        cell.paint(&painter, option, model.index(0, 0));
+        return image;
+    };
+    const QImage first = paint();
+    if (!row.pictureFitted)
+        return first;
+    cell.waitForPrepared();
+    return paint();
 }
 
 // The box around pixels that match, within columns from..to.
@@ -91,6 +99,12 @@ TEST(ProductRowDelegate, TextStartsAfterThePictureOnlyForProducts)
     EXPECT_EQ(picture.size(), QSize(32, 16));
     EXPECT_EQ(picture.left(), 10);
     EXPECT_EQ(picture.center().y(), kHeight / 2 - 1);
+
+    // Painting does not wait for the picture: the row is drawn without it,
+    // its text where it will stay.
+    const QImage early = render({product.get(), false, false});
+    EXPECT_EQ(pixelsWhere(early, 0, 44, [](QColor c) { return c != kBackground; }), QRect());
+    EXPECT_NEAR(pixelsWhere(early, 44, kWidth, dark).left(), 52, 2);
 }
 
 TEST(ProductRowDelegate, BadgeByStatusAndPlaceholderForPicturesThatDoNotDecode)
