@@ -147,39 +147,60 @@ QImage TillboxCustomCell::boxedPicture(const TillboxProduct &product) const
     return boxed;
 }
 
-void TillboxCustomCell::request(const TillboxProduct *product, const std::shared_ptr<const Picture> &picture) const
+void TillboxCustomCell::post(TillboxCustomCell *cell, Mailbox &mailbox, QList<Fitted> fitted)
+{
+    const QMutexLocker locked(&mailbox.lock);
+    const bool wake = mailbox.arrived.isEmpty();
+    mailbox.arrived.append(std::move(fitted));
+    // Painting takes them too, so a scroll that keeps the event loop busy
+    // still shows what is ready.
+    if (wake)
+        QMetaObject::invokeMethod(cell, [cell] { cell->takeArrived(); }, Qt::QueuedConnection);
+}
+
+void TillboxCustomCell::takeArrived() const
+{
+    QList<Fitted> arrived;
+    {
+        const QMutexLocker locked(&m_mailbox->lock);
+        arrived.swap(m_mailbox->arrived);
+    }
+    for (const Fitted &fitted : std::as_const(arrived))
+        keep(fitted.product, fitted.picture, fitted.image);
+    if (!arrived.isEmpty() && m_missing && !m_repaint.isActive()) {
+        m_missing = false;
+        m_repaint.start();
+    }
+}
+
+void TillboxCustomCell::request(const Job &job) const
 {
     {
-        const QMutexLocker locked(&m_requests->lock);
-        auto &pending = m_requests->pending;
-        pending.removeIf([product](const auto &entry) { return entry.first == product; });
-        pending.append({product, picture});
-        if (pending.size() > kMaxRequests)
-            pending.removeFirst();
-        if (m_requests->draining)
+        const QMutexLocker locked(&m_mailbox->lock);
+        auto &requests = m_mailbox->requests;
+        requests.removeIf([&job](const Job &other) { return other.first == job.first; });
+        requests.append(job);
+        if (requests.size() > kMaxRequests)
+            requests.removeFirst();
+        if (m_mailbox->draining)
             return;
-        m_requests->draining = true;
+        m_mailbox->draining = true;
     }
     // Ahead of the batches of prepare(): these rows are on screen.
     auto *self = const_cast<TillboxCustomCell *>(this);
-    self->m_pool.start([self, requests = m_requests, stopping = m_stopping] {
+    self->m_pool.start([self, mailbox = m_mailbox, stopping = m_stopping] {
         for (;;) {
-            std::pair<const TillboxProduct *, std::shared_ptr<const Picture>> entry;
+            Job job;
             {
                 // Stops under the lock, so a request made meanwhile starts a new run.
-                const QMutexLocker locked(&requests->lock);
-                if (*stopping || requests->pending.isEmpty()) {
-                    requests->draining = false;
+                const QMutexLocker locked(&mailbox->lock);
+                if (*stopping || mailbox->requests.isEmpty()) {
+                    mailbox->draining = false;
                     return;
                 }
-                entry = requests->pending.takeLast();
+                job = mailbox->requests.takeLast();
             }
-            const QImage image = fit(entry.second);
-            QMetaObject::invokeMethod(self, [self, entry, image] {
-                self->keep(entry.first, entry.second, image);
-                if (!self->m_repaint.isActive())
-                    self->m_repaint.start();
-            }, Qt::QueuedConnection);
+            post(self, *mailbox, {Fitted{job.first, job.second, fit(job.second)}});
         }
     }, 1);
 }
@@ -188,7 +209,7 @@ void TillboxCustomCell::prepare(const QList<std::shared_ptr<TillboxProduct>> &pr
 {
     constexpr qsizetype kBatch = 64;
     for (qsizetype first = 0; first < products.size(); first += kBatch) {
-        QList<std::pair<const TillboxProduct *, std::shared_ptr<const Picture>>> batch;
+        QList<Job> batch;
         for (qsizetype i = first; i < std::min(first + kBatch, products.size()); ++i) {
             const TillboxProduct *product = products[i].get();
             if (!m_boxed.contains(product))
@@ -196,21 +217,14 @@ void TillboxCustomCell::prepare(const QList<std::shared_ptr<TillboxProduct>> &pr
         }
         if (batch.isEmpty())
             continue;
-        m_pool.start([this, batch, stopping = m_stopping] {
-            QList<QImage> images;
-            for (const auto &entry : batch) {
+        m_pool.start([this, batch, mailbox = m_mailbox, stopping = m_stopping] {
+            QList<Fitted> fitted;
+            for (const Job &job : batch) {
                 if (*stopping)
                     return;
-                images.append(fit(entry.second));
+                fitted.append({job.first, job.second, fit(job.second)});
             }
-            // Kept on the cell's thread, and only while the product still
-            // has the picture that was fitted.
-            QMetaObject::invokeMethod(this, [this, batch, images] {
-                for (qsizetype i = 0; i < batch.size(); ++i) {
-                    if (!m_boxed.contains(batch[i].first))
-                        keep(batch[i].first, batch[i].second, images[i]);
-                }
-            }, Qt::QueuedConnection);
+            post(this, *mailbox, std::move(fitted));
         });
     }
 }
@@ -218,7 +232,7 @@ void TillboxCustomCell::prepare(const QList<std::shared_ptr<TillboxProduct>> &pr
 void TillboxCustomCell::waitForPrepared()
 {
     m_pool.waitForDone();
-    QCoreApplication::sendPostedEvents(this);
+    takeArrived();
 }
 
 void TillboxCustomCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -240,11 +254,14 @@ void TillboxCustomCell::paint(QPainter *painter, const QStyleOptionViewItem &opt
     if (product) {
         const QRect box(content.left(), midY - kPictureBox / 2, kPictureBox, kPictureBox);
         // A picture not fitted yet is asked for and drawn when it arrives.
+        takeArrived();
         const std::shared_ptr<const Picture> picture = product->icon();
-        if (const QImage *boxed = ready(*product, picture))
+        if (const QImage *boxed = ready(*product, picture)) {
             painter->drawImage(box, *boxed);
-        else
-            request(product, picture);
+        } else {
+            m_missing = true;
+            request({product, picture});
+        }
         const QImage mark = badge(product->status());
         if (!mark.isNull())
             painter->drawImage(box.topLeft() + QPoint(kBadgeOffset, kBadgeOffset), mark);

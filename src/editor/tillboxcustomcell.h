@@ -67,16 +67,28 @@ private:
         bool placeholder = false;
         QImage image;
     };
-    // Pictures asked for by painted rows, newest last; shared with the worker.
-    struct Requests
+    using Job = std::pair<const TillboxProduct *, std::shared_ptr<const Picture>>;
+    struct Fitted
+    {
+        const TillboxProduct *product;
+        std::shared_ptr<const Picture> picture;
+        QImage image;
+    };
+    // Shared with the worker threads: the pictures asked for by painted rows
+    // (newest last) and the fitted pictures not yet kept.
+    struct Mailbox
     {
         QMutex lock;
-        QList<std::pair<const TillboxProduct *, std::shared_ptr<const Picture>>> pending;
+        QList<Job> requests;
         bool draining = false;
+        QList<Fitted> arrived;
     };
+    // On a worker thread: hands pictures to the cell's thread.
+    static void post(TillboxCustomCell *cell, Mailbox &mailbox, QList<Fitted> fitted);
+    void takeArrived() const;
     static QImage fit(const std::shared_ptr<const Picture> &picture);
     const QImage *ready(const TillboxProduct &product, const std::shared_ptr<const Picture> &picture) const;
-    void request(const TillboxProduct *product, const std::shared_ptr<const Picture> &picture) const;
+    void request(const Job &job) const;
     void keep(const TillboxProduct *product, const std::shared_ptr<const Picture> &picture, const QImage &image) const;
 
     QFont m_firstFont;
@@ -85,7 +97,8 @@ private:
     QFontMetrics m_secondMetrics;
     mutable QCache<const TillboxProduct *, Boxed> m_boxed;
     QThreadPool m_pool;
-    std::shared_ptr<Requests> m_requests = std::make_shared<Requests>();
-    QTimer m_repaint; // one redraw for the pictures that arrive meanwhile
+    std::shared_ptr<Mailbox> m_mailbox = std::make_shared<Mailbox>();
+    mutable QTimer m_repaint;          // one redraw for the pictures that arrive meanwhile
+    mutable bool m_missing = false;    // a row was drawn without its picture
     std::shared_ptr<std::atomic<bool>> m_stopping = std::make_shared<std::atomic<bool>>(false);
 };
