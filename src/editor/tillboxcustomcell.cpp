@@ -137,16 +137,6 @@ const QImage *TillboxCustomCell::ready(const TillboxProduct &product,
     return nullptr;
 }
 
-QImage TillboxCustomCell::boxedPicture(const TillboxProduct &product) const
-{
-    const std::shared_ptr<const Picture> picture = product.icon();
-    if (const QImage *boxed = ready(product, picture))
-        return *boxed;
-    const QImage boxed = fit(picture);
-    keep(&product, picture, boxed);
-    return boxed;
-}
-
 void TillboxCustomCell::post(TillboxCustomCell *cell, Mailbox &mailbox, QList<Fitted> fitted)
 {
     const QMutexLocker locked(&mailbox.lock);

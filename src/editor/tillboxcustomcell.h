@@ -51,9 +51,6 @@ public:
 
     // The badge of a product status: null for a product that is available.
     static QImage badge(int status);
-    // The product's picture fitted into the box (letterboxed, transparent
-    // around), or the placeholder picture when it has none that decodes.
-    QImage boxedPicture(const TillboxProduct &product) const;
     // Fits the pictures of products on other threads, ahead of painting.
     void prepare(const QList<std::shared_ptr<TillboxProduct>> &products);
     // Waits until the pictures asked for (by prepare() or by painting) are
@@ -86,6 +83,8 @@ private:
     // On a worker thread: hands pictures to the cell's thread.
     static void post(TillboxCustomCell *cell, Mailbox &mailbox, QList<Fitted> fitted);
     void takeArrived() const;
+    // The picture fitted into the box (letterboxed, transparent around), or
+    // the placeholder picture when there is none that decodes.
     static QImage fit(const std::shared_ptr<const Picture> &picture);
     const QImage *ready(const TillboxProduct &product, const std::shared_ptr<const Picture> &picture) const;
     void request(const Job &job) const;
