@@ -3,9 +3,12 @@
 #include "catalogue/tillboxproduct.h"
 
 #include <QBuffer>
+#include <QHeaderView>
 #include <QPainter>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -105,6 +108,26 @@ TEST(ProductRowDelegate, TextStartsAfterThePictureOnlyForProducts)
     const QImage early = render({product.get(), false, false});
     EXPECT_EQ(pixelsWhere(early, 0, 44, [](QColor c) { return c != kBackground; }), QRect());
     EXPECT_NEAR(pixelsWhere(early, 44, kWidth, dark).left(), 52, 2);
+}
+
+TEST(ProductRowDelegate, RowsShownBeforeTheirPictureIsReadyAreRedrawnWithIt)
+{
+    auto product = TillboxProduct::create();
+    product->setImage(png({32, 32}, Qt::red));
+    QStandardItemModel model(1, 1);
+    model.setData(model.index(0, 0), QVariant::fromValue<QObject *>(product.get()), TillboxCustomCell::ProductRole);
+    QTableView view;
+    view.setModel(&model);
+    view.setItemDelegate(new TillboxCustomCell(&view));
+    view.verticalHeader()->setDefaultSectionSize(kHeight);
+    view.resize(kWidth, 2 * kHeight);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    // What the screen shows, without drawing anew.
+    const auto shown = [&] { return view.screen()->grabWindow(view.winId()).toImage(); };
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return !pixelsWhere(shown(), 0, kWidth, [](QColor c) { return c == Qt::red; }).isEmpty();
+    }));
 }
 
 TEST(ProductRowDelegate, BadgeByStatusAndPlaceholderForPicturesThatDoNotDecode)
