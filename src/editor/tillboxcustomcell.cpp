@@ -62,6 +62,11 @@ QFont sized(double points)
 
 // Room for every fitted picture of a large page (a 32 by 32 picture is 4 KB).
 constexpr int kCacheKilobytes = 64 * 1024;
+// Pictures asked for by painting that are worth fitting: a few screens of
+// rows. Older requests belong to rows scrolled past and are dropped.
+constexpr qsizetype kMaxRequests = 64;
+// Pictures that arrive within this time are shown by one redraw.
+constexpr int kRepaintMilliseconds = 40;
 
 } // namespace
 
@@ -70,6 +75,12 @@ TillboxCustomCell::TillboxCustomCell(QObject *parent)
       m_secondMetrics(m_secondFont), m_boxed(kCacheKilobytes)
 {
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_repaint.setSingleShot(true);
+    m_repaint.setInterval(kRepaintMilliseconds);
+    connect(&m_repaint, &QTimer::timeout, this, [this] {
+        if (auto *view = qobject_cast<QAbstractItemView *>(this->parent()))
+            view->viewport()->update();
+    });
     connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notificationPosted, this,
             [this](const QString &name) {
                 if (name != TBXProductChangedNotification)
@@ -117,23 +128,78 @@ void TillboxCustomCell::keep(const TillboxProduct *product, const std::shared_pt
     m_boxed.insert(product, new Boxed{picture, !picture, image}, std::max<qsizetype>(1, image.sizeInBytes() / 1024));
 }
 
-QImage TillboxCustomCell::boxedPicture(const TillboxProduct &product) const
+const QImage *TillboxCustomCell::ready(const TillboxProduct &product,
+                                       const std::shared_ptr<const Picture> &picture) const
 {
-    const std::shared_ptr<const Picture> picture = product.icon();
-    if (Boxed *cached = m_boxed.object(&product)) {
-        if (picture ? cached->picture.lock() == picture : cached->placeholder)
-            return cached->image;
+    Boxed *cached = m_boxed.object(&product);
+    if (cached && (picture ? cached->picture.lock() == picture : cached->placeholder))
+        return &cached->image;
+    return nullptr;
+}
+
+void TillboxCustomCell::post(TillboxCustomCell *cell, Mailbox &mailbox, QList<Fitted> fitted)
+{
+    const QMutexLocker locked(&mailbox.lock);
+    const bool wake = mailbox.arrived.isEmpty();
+    mailbox.arrived.append(std::move(fitted));
+    // Painting takes them too, so a scroll that keeps the event loop busy
+    // still shows what is ready.
+    if (wake)
+        QMetaObject::invokeMethod(cell, [cell] { cell->takeArrived(); }, Qt::QueuedConnection);
+}
+
+void TillboxCustomCell::takeArrived() const
+{
+    QList<Fitted> arrived;
+    {
+        const QMutexLocker locked(&m_mailbox->lock);
+        arrived.swap(m_mailbox->arrived);
     }
-    const QImage boxed = fit(picture);
-    keep(&product, picture, boxed);
-    return boxed;
+    for (const Fitted &fitted : std::as_const(arrived))
+        keep(fitted.product, fitted.picture, fitted.image);
+    if (!arrived.isEmpty() && m_missing && !m_repaint.isActive()) {
+        m_missing = false;
+        m_repaint.start();
+    }
+}
+
+void TillboxCustomCell::request(const Job &job) const
+{
+    {
+        const QMutexLocker locked(&m_mailbox->lock);
+        auto &requests = m_mailbox->requests;
+        requests.removeIf([&job](const Job &other) { return other.first == job.first; });
+        requests.append(job);
+        if (requests.size() > kMaxRequests)
+            requests.removeFirst();
+        if (m_mailbox->draining)
+            return;
+        m_mailbox->draining = true;
+    }
+    // Ahead of the batches of prepare(): these rows are on screen.
+    auto *self = const_cast<TillboxCustomCell *>(this);
+    self->m_pool.start([self, mailbox = m_mailbox, stopping = m_stopping] {
+        for (;;) {
+            Job job;
+            {
+                // Stops under the lock, so a request made meanwhile starts a new run.
+                const QMutexLocker locked(&mailbox->lock);
+                if (*stopping || mailbox->requests.isEmpty()) {
+                    mailbox->draining = false;
+                    return;
+                }
+                job = mailbox->requests.takeLast();
+            }
+            post(self, *mailbox, {Fitted{job.first, job.second, fit(job.second)}});
+        }
+    }, 1);
 }
 
 void TillboxCustomCell::prepare(const QList<std::shared_ptr<TillboxProduct>> &products)
 {
     constexpr qsizetype kBatch = 64;
     for (qsizetype first = 0; first < products.size(); first += kBatch) {
-        QList<std::pair<const TillboxProduct *, std::shared_ptr<const Picture>>> batch;
+        QList<Job> batch;
         for (qsizetype i = first; i < std::min(first + kBatch, products.size()); ++i) {
             const TillboxProduct *product = products[i].get();
             if (!m_boxed.contains(product))
@@ -141,21 +207,14 @@ void TillboxCustomCell::prepare(const QList<std::shared_ptr<TillboxProduct>> &pr
         }
         if (batch.isEmpty())
             continue;
-        m_pool.start([this, batch, stopping = m_stopping] {
-            QList<QImage> images;
-            for (const auto &entry : batch) {
+        m_pool.start([this, batch, mailbox = m_mailbox, stopping = m_stopping] {
+            QList<Fitted> fitted;
+            for (const Job &job : batch) {
                 if (*stopping)
                     return;
-                images.append(fit(entry.second));
+                fitted.append({job.first, job.second, fit(job.second)});
             }
-            // Kept on the cell's thread, and only while the product still
-            // has the picture that was fitted.
-            QMetaObject::invokeMethod(this, [this, batch, images] {
-                for (qsizetype i = 0; i < batch.size(); ++i) {
-                    if (!m_boxed.contains(batch[i].first))
-                        keep(batch[i].first, batch[i].second, images[i]);
-                }
-            }, Qt::QueuedConnection);
+            post(this, *mailbox, std::move(fitted));
         });
     }
 }
@@ -163,7 +222,7 @@ void TillboxCustomCell::prepare(const QList<std::shared_ptr<TillboxProduct>> &pr
 void TillboxCustomCell::waitForPrepared()
 {
     m_pool.waitForDone();
-    QCoreApplication::sendPostedEvents(this);
+    takeArrived();
 }
 
 void TillboxCustomCell::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -184,7 +243,15 @@ void TillboxCustomCell::paint(QPainter *painter, const QStyleOptionViewItem &opt
     int textLeft = content.left();
     if (product) {
         const QRect box(content.left(), midY - kPictureBox / 2, kPictureBox, kPictureBox);
-        painter->drawImage(box, boxedPicture(*product));
+        // A picture not fitted yet is asked for and drawn when it arrives.
+        takeArrived();
+        const std::shared_ptr<const Picture> picture = product->icon();
+        if (const QImage *boxed = ready(*product, picture)) {
+            painter->drawImage(box, *boxed);
+        } else {
+            m_missing = true;
+            request({product, picture});
+        }
         const QImage mark = badge(product->status());
         if (!mark.isNull())
             painter->drawImage(box.topLeft() + QPoint(kBadgeOffset, kBadgeOffset), mark);

@@ -5,8 +5,10 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QList>
+#include <QMutex>
 #include <QStyledItemDelegate>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <atomic>
 #include <memory>
@@ -20,9 +22,10 @@ class TillboxProduct;
 // an ellipsis. Rows without a product start the text at the content's left
 // edge. The table redraws whenever a product changes.
 //
-// Fitted pictures are kept per product until its picture changes, and can be
-// made ahead of time on other threads (prepare()), so that scrolling through
-// thousands of products decodes nothing.
+// Fitted pictures are kept per product until its picture changes, and are
+// made on other threads only: ahead of time for the whole list (prepare()),
+// and first for the rows being shown. Painting never decodes: a row whose
+// picture is not fitted yet is drawn without it, and redrawn when it is.
 class TillboxCustomCell : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -48,13 +51,10 @@ public:
 
     // The badge of a product status: null for a product that is available.
     static QImage badge(int status);
-    // The product's picture fitted into the box (letterboxed, transparent
-    // around), or the placeholder picture when it has none that decodes.
-    QImage boxedPicture(const TillboxProduct &product) const;
-    // Fits the pictures of products on other threads; rows painted before
-    // theirs is ready fit it themselves, so what is drawn is the same.
+    // Fits the pictures of products on other threads, ahead of painting.
     void prepare(const QList<std::shared_ptr<TillboxProduct>> &products);
-    // Waits until the pictures asked for are fitted (benchmarks, tests).
+    // Waits until the pictures asked for (by prepare() or by painting) are
+    // fitted and kept (benchmarks, tests).
     void waitForPrepared();
 
 private:
@@ -64,7 +64,30 @@ private:
         bool placeholder = false;
         QImage image;
     };
+    using Job = std::pair<const TillboxProduct *, std::shared_ptr<const Picture>>;
+    struct Fitted
+    {
+        const TillboxProduct *product;
+        std::shared_ptr<const Picture> picture;
+        QImage image;
+    };
+    // Shared with the worker threads: the pictures asked for by painted rows
+    // (newest last) and the fitted pictures not yet kept.
+    struct Mailbox
+    {
+        QMutex lock;
+        QList<Job> requests;
+        bool draining = false;
+        QList<Fitted> arrived;
+    };
+    // On a worker thread: hands pictures to the cell's thread.
+    static void post(TillboxCustomCell *cell, Mailbox &mailbox, QList<Fitted> fitted);
+    void takeArrived() const;
+    // The picture fitted into the box (letterboxed, transparent around), or
+    // the placeholder picture when there is none that decodes.
     static QImage fit(const std::shared_ptr<const Picture> &picture);
+    const QImage *ready(const TillboxProduct &product, const std::shared_ptr<const Picture> &picture) const;
+    void request(const Job &job) const;
     void keep(const TillboxProduct *product, const std::shared_ptr<const Picture> &picture, const QImage &image) const;
 
     QFont m_firstFont;
@@ -73,5 +96,8 @@ private:
     QFontMetrics m_secondMetrics;
     mutable QCache<const TillboxProduct *, Boxed> m_boxed;
     QThreadPool m_pool;
+    std::shared_ptr<Mailbox> m_mailbox = std::make_shared<Mailbox>();
+    mutable QTimer m_repaint;          // one redraw for the pictures that arrive meanwhile
+    mutable bool m_missing = false;    // a row was drawn without its picture
     std::shared_ptr<std::atomic<bool>> m_stopping = std::make_shared<std::atomic<bool>>(false);
 };

@@ -3,9 +3,12 @@
 #include "catalogue/tillboxproduct.h"
 
 #include <QBuffer>
+#include <QHeaderView>
 #include <QPainter>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,6 +32,7 @@ struct Row
 {
     TillboxProduct *product = nullptr;
     bool selected = false;
+    bool pictureFitted = true; // otherwise drawn before its picture arrives
 };
 
 // One row drawn by the cell on a white strip.
@@ -44,16 +48,23 @@ QImage render(const Row &row)
     QTableView view;
     view.setModel(&model);
     TillboxCustomCell cell(&view);
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    image.fill(kBackground);
-    QPainter painter(&image);
     QStyleOptionViewItem option;
     option.initFrom(&view);
-    option.rect = image.rect();
+    option.rect = QRect(0, 0, kWidth, kHeight);
     option.widget = &view;
     option.state = QStyle::State_Enabled | (row.selected ? QStyle::State_Selected : QStyle::State_None);
-    cell.paint(&painter, option, model.index(0, 0));
-    return image;
+    const auto paint = [&] {
+        QImage image(kWidth, kHeight, QImage::Format_RGB32);
+        image.fill(kBackground);
+        QPainter painter(&image);
+        cell.paint(&painter, option, model.index(0, 0));
+        return image;
+    };
+    const QImage first = paint();
+    if (!row.pictureFitted)
+        return first;
+    cell.waitForPrepared();
+    return paint();
 }
 
 // The box around pixels that match, within columns from..to.
@@ -91,6 +102,32 @@ TEST(ProductRowDelegate, TextStartsAfterThePictureOnlyForProducts)
     EXPECT_EQ(picture.size(), QSize(32, 16));
     EXPECT_EQ(picture.left(), 10);
     EXPECT_EQ(picture.center().y(), kHeight / 2 - 1);
+
+    // Painting does not wait for the picture: the row is drawn without it,
+    // its text where it will stay.
+    const QImage early = render({product.get(), false, false});
+    EXPECT_EQ(pixelsWhere(early, 0, 44, [](QColor c) { return c != kBackground; }), QRect());
+    EXPECT_NEAR(pixelsWhere(early, 44, kWidth, dark).left(), 52, 2);
+}
+
+TEST(ProductRowDelegate, RowsShownBeforeTheirPictureIsReadyAreRedrawnWithIt)
+{
+    auto product = TillboxProduct::create();
+    product->setImage(png({32, 32}, Qt::red));
+    QStandardItemModel model(1, 1);
+    model.setData(model.index(0, 0), QVariant::fromValue<QObject *>(product.get()), TillboxCustomCell::ProductRole);
+    QTableView view;
+    view.setModel(&model);
+    view.setItemDelegate(new TillboxCustomCell(&view));
+    view.verticalHeader()->setDefaultSectionSize(kHeight);
+    view.resize(kWidth, 2 * kHeight);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    // What the screen shows, without drawing anew.
+    const auto shown = [&] { return view.screen()->grabWindow(view.winId()).toImage(); };
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return !pixelsWhere(shown(), 0, kWidth, [](QColor c) { return c == Qt::red; }).isEmpty();
+    }));
 }
 
 TEST(ProductRowDelegate, BadgeByStatusAndPlaceholderForPicturesThatDoNotDecode)
