@@ -42,23 +42,6 @@ double bestOf(const std::function<void()> &work)
     return best;
 }
 
-QByteArray jpegPicture()
-{
-    QImage image(640, 480, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 640, 480);
-    gradient.setColorAt(0, QColor(30, 90, 160));
-    gradient.setColorAt(1, QColor(240, 200, 80));
-    painter.fillRect(image.rect(), gradient);
-    painter.setPen(Qt::white);
-    painter.drawEllipse(QPoint(320, 240), 150, 100);
-    painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 90);
-    return bytes;
-}
 
 // Parsing only: the tree is freed outside the timed part.
 double libplistParse(const QByteArray &bytes)
@@ -193,7 +176,7 @@ int main(int argc, char **argv)
         std::printf("  load peak memory %.1f MB, %.2f x the file (target <= 4)\n", peak, peak * 1.048576 / size);
     }
     {
-        auto page = benchpage::makePage(kProducts, jpegPicture());
+        auto page = benchpage::makePage(kProducts, benchpage::gradientJpeg(640, 480));
         const QByteArray bytes = page->archivedData();
         page.reset();
         bool decoded = false;

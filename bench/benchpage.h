@@ -8,13 +8,36 @@
 #include "host/sitedocument.h"
 #include "plugin/tillboxplugin.h"
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QString>
 #include <memory>
 
 #include <sys/resource.h>
 
 namespace benchpage {
+
+// A photo-like JPEG (a gradient with an ellipse) of the given size, quality 90.
+inline QByteArray gradientJpeg(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, width, height);
+    gradient.setColorAt(0, QColor(30, 90, 160));
+    gradient.setColorAt(1, QColor(240, 200, 80));
+    painter.fillRect(image.rect(), gradient);
+    painter.setPen(Qt::white);
+    painter.drawEllipse(QPoint(width / 2, height / 2), width * 15 / 64, height * 5 / 24);
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    return bytes;
+}
 
 // The same picture with a comment naming the product, so that every product
 // carries its own bytes (the writer would otherwise share equal data).

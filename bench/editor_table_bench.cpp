@@ -31,21 +31,6 @@
 
 namespace {
 
-QByteArray jpegPicture()
-{
-    QImage image(400, 300, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 400, 300);
-    gradient.setColorAt(0, QColor(200, 60, 40));
-    gradient.setColorAt(1, QColor(40, 90, 200));
-    painter.fillRect(image.rect(), gradient);
-    painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 90);
-    return bytes;
-}
 
 struct Times
 {
@@ -100,7 +85,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
 
-    const auto page = benchpage::makePage(count, jpegPicture());
+    const auto page = benchpage::makePage(count, benchpage::gradientJpeg(400, 300));
     QUndoStack stack;
     // Opens the page's editor and paints it once; the first editor of the
     // process also starts the embedded browser of the news tab.
@@ -125,7 +110,7 @@ int main(int argc, char **argv)
     openEditor(*page, editor);
     {
         std::printf("the same for a second page of the same size, in the same process:\n");
-        const auto second = benchpage::makePage(count, jpegPicture());
+        const auto second = benchpage::makePage(count, benchpage::gradientJpeg(400, 300));
         std::unique_ptr<ShopEditor> secondEditor;
         openEditor(*second, secondEditor);
         second->setEditor(nullptr);
