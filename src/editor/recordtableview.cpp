@@ -1,5 +1,8 @@
 #include "editor/recordtableview.h"
 
+#include "editor/editorcontext.h"
+#include "editor/editstartwatcher.h"
+
 #include "editor/recordlistmodel.h"
 #include "editor/rowdrag.h"
 
@@ -22,6 +25,10 @@ RecordTableView::RecordTableView(QWidget *parent) : QTableView(parent)
     setEditTriggers(DoubleClicked | EditKeyPressed | SelectedClicked);
     setDragDropMode(DragDrop);
     setDragDropOverwriteMode(false);
+    new EditStartWatcher(this, [this] {
+        if (m_model)
+            m_model->context().broadcastChange();
+    });
     setDropIndicatorShown(true);
     setDefaultDropAction(Qt::MoveAction);
 }

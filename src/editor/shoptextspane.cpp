@@ -1,5 +1,7 @@
 #include "editor/shoptextspane.h"
 
+#include "editor/editstartwatcher.h"
+
 #include "editor/editorcontext.h"
 #include "editor/shoptextstablemodel.h"
 #include "editor/tillboxcustomcell.h"
@@ -36,6 +38,7 @@ ShopTextsPane::ShopTextsPane(EditorContext &context, QWidget *parent)
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(cell->sizeHint(QStyleOptionViewItem(), {}).height());
+    new EditStartWatcher(m_table, [this] { m_context.broadcastChange(); });
     layout->addWidget(m_table, 1);
 }
 

@@ -1,6 +1,7 @@
 #include "editortest.h"
 
 #include "editor/optionspane.h"
+#include "editor/shoptextspane.h"
 #include "editor/optiontablemodel.h"
 #include "editor/optionvaluetablemodel.h"
 #include "editor/productfiltermodel.h"
@@ -275,6 +276,17 @@ TEST_F(ProductTablesTest, EmptyNamesAreRefusedExceptForProducts)
         EXPECT_EQ(first.data().toString(), before);
         EXPECT_TRUE(table.model->setData(first, QStringLiteral("Renamed")));
         EXPECT_EQ(first.data().toString(), QStringLiteral("Renamed"));
+    }
+
+    // Starting to edit a cell of any table marks the page changed at once.
+    ShopTextsPane textsPane(context);
+    for (QAbstractItemView *view : std::initializer_list<QAbstractItemView *>{
+             pane->table(), options->optionsTable(), options->valuesTable(), textsPane.table()}) {
+        QSignalSpy changed(plugin.get(), &RWAbstractPlugin::pluginChanged);
+        view->show();
+        view->setCurrentIndex(view->model()->index(0, 0));
+        QTest::keyClick(view, Qt::Key_F2);
+        EXPECT_GE(changed.count(), 1) << view->objectName().toStdString();
     }
 
     // Shop texts: keys in case-sensitive order (capitals before small letters).
