@@ -107,10 +107,16 @@ CheckoutPane::CheckoutPane(EditorContext &context, QWidget *parent) : QWidget(pa
     m_checkoutTabView = new QStackedWidget(frame);
     m_checkoutTabView->setObjectName(QStringLiteral("checkoutTabView"));
     m_checkoutTabView->addWidget(buildPayPalPage());
-    m_checkoutTabView->addWidget(buildGoogleCheckoutPage());
-    m_checkoutTabView->addWidget(buildEJunkiePage());
+    m_checkoutTabView->addWidget(buildAccountPage({QStringLiteral("googleCheckoutAccount"), tr("&Merchant ID:"),
+                                                   QStringLiteral("enableGoogleCheckout"),
+                                                   tr("Offer &Google Checkout")}));
+    m_checkoutTabView->addWidget(buildAccountPage({QStringLiteral("eJunkieAccount"), tr("E-junkie &client ID:"),
+                                                   QStringLiteral("enableEJunkie"), tr("Offer &E-junkie"),
+                                                   tr("How to Open an E-junkie Account\u2026"), TBXEjunkieTrialURL}));
     m_checkoutTabView->addWidget(buildDirectOrderPage());
-    m_checkoutTabView->addWidget(buildSisowPage());
+    m_checkoutTabView->addWidget(buildAccountPage({QStringLiteral("sisowAccount"), tr("Sisow &merchant ID:"),
+                                                   QStringLiteral("enableSisow"), tr("Offer &Sisow"),
+                                                   tr("Register with Sisow\u2026"), TBXSisowRegistrationURL}));
     frameLayout->addWidget(m_checkoutTabView);
     layout->addWidget(frame);
 
@@ -269,27 +275,17 @@ void CheckoutPane::choosePayPalLanguage(int tag)
     handleCheckoutChange();
 }
 
-QWidget *CheckoutPane::buildGoogleCheckoutPage()
+QWidget *CheckoutPane::buildAccountPage(const AccountPage &account)
 {
     auto *content = new QWidget;
     auto *form = new QFormLayout(content);
     form->setContentsMargins(0, 0, 0, 0);
-    auto *account = lineEdit(content);
-    m_context.settings().bind(account, QStringLiteral("googleCheckoutAccount"));
-    form->addRow(tr("&Merchant ID:"), account);
-    return page(QStringLiteral("enableGoogleCheckout"), tr("Offer &Google Checkout"), content);
-}
-
-QWidget *CheckoutPane::buildEJunkiePage()
-{
-    auto *content = new QWidget;
-    auto *form = new QFormLayout(content);
-    form->setContentsMargins(0, 0, 0, 0);
-    auto *account = lineEdit(content);
-    m_context.settings().bind(account, QStringLiteral("eJunkieAccount"));
-    form->addRow(tr("E-junkie &client ID:"), account);
-    form->addRow(QString(), linkButton(tr("How to Open an E-junkie Account\u2026"), TBXEjunkieTrialURL));
-    return page(QStringLiteral("enableEJunkie"), tr("Offer &E-junkie"), content);
+    auto *edit = lineEdit(content);
+    m_context.settings().bind(edit, account.field);
+    form->addRow(account.label, edit);
+    if (!account.linkText.isEmpty())
+        form->addRow(QString(), linkButton(account.linkText, account.linkURL));
+    return page(account.enableField, account.enableTitle, content);
 }
 
 QWidget *CheckoutPane::buildDirectOrderPage()
@@ -339,14 +335,3 @@ QWidget *CheckoutPane::buildDirectOrderPage()
                 content);
 }
 
-QWidget *CheckoutPane::buildSisowPage()
-{
-    auto *content = new QWidget;
-    auto *form = new QFormLayout(content);
-    form->setContentsMargins(0, 0, 0, 0);
-    auto *account = lineEdit(content);
-    m_context.settings().bind(account, QStringLiteral("sisowAccount"));
-    form->addRow(tr("Sisow &merchant ID:"), account);
-    form->addRow(QString(), linkButton(tr("Register with Sisow\u2026"), TBXSisowRegistrationURL));
-    return page(QStringLiteral("enableSisow"), tr("Offer &Sisow"), content);
-}

@@ -32,10 +32,18 @@ public:
 
 private:
     QWidget *buildPayPalPage();
-    QWidget *buildGoogleCheckoutPage();
-    QWidget *buildEJunkiePage();
+    // A back-end whose page holds its account and, maybe, a link to sign up.
+    struct AccountPage
+    {
+        QString field;
+        QString label;
+        QString enableField;
+        QString enableTitle;
+        QString linkText = {};
+        QString linkURL = {};
+    };
+    QWidget *buildAccountPage(const AccountPage &account);
     QWidget *buildDirectOrderPage();
-    QWidget *buildSisowPage();
     QWidget *page(const QString &enableField, const QString &enableText, QWidget *content);
     QWidget *linkButton(const QString &text, const QString &url);
     void choosePayPalLanguage(int tag);
