@@ -167,12 +167,7 @@ QList<Paragraph> paragraphsOf(const StyledText &styled)
 {
     const QString &text = styled.text();
     // Characters beyond the runs are plain, as the exporter writes them.
-    QList<StyledRun> runs = styled.runs();
-    qsizetype covered = 0;
-    for (const StyledRun &run : runs)
-        covered += std::max(run.length, 0);
-    if (covered < text.size())
-        runs.append(StyledRun{int(text.size() - covered), TextAttributes{}});
+    const QList<StyledRun> runs = styled.coveringRuns();
 
     QList<Paragraph> paragraphs;
     paragraphs.emplace_back();

@@ -182,12 +182,7 @@ QList<Paragraph> paragraphsOf(const StyledText &styled)
 
     // Runs normally cover the text exactly; should they fall short, the rest
     // is written plain rather than lost.
-    QList<StyledRun> runs = styled.runs();
-    qsizetype covered = 0;
-    for (const StyledRun &run : runs)
-        covered += std::max(run.length, 0);
-    if (covered < text.size())
-        runs.append(StyledRun{int(text.size() - covered), TextAttributes{}});
+    const QList<StyledRun> runs = styled.coveringRuns();
 
     qsizetype position = 0;
     for (const StyledRun &run : runs) {

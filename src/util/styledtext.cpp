@@ -1,5 +1,7 @@
 #include "util/styledtext.h"
 
+#include <algorithm>
+
 bool TextFont::isBold() const
 {
     return name.contains(QLatin1String("Bold"), Qt::CaseInsensitive)
@@ -27,4 +29,15 @@ void StyledText::append(const QString &text, const TextAttributes &attributes)
         m_runs.last().length += int(text.size());
     else
         m_runs.append(StyledRun{int(text.size()), attributes});
+}
+
+QList<StyledRun> StyledText::coveringRuns() const
+{
+    QList<StyledRun> runs = m_runs;
+    qsizetype covered = 0;
+    for (const StyledRun &run : runs)
+        covered += std::max(run.length, 0);
+    if (covered < m_text.size())
+        runs.append(StyledRun{int(m_text.size() - covered), TextAttributes{}});
+    return runs;
 }

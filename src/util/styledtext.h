@@ -50,6 +50,9 @@ public:
     const QString &text() const { return m_text; }
     // Runs cover the whole text in order; plain text has a single plain run.
     const QList<StyledRun> &runs() const { return m_runs; }
+    // The runs, with a plain run for any text they fall short of (stored
+    // texts normally have none), so that readers lose no characters.
+    QList<StyledRun> coveringRuns() const;
     bool isEmpty() const { return m_text.isEmpty(); }
 
     // Appends text with the given attributes, merging with the last run when
